@@ -1,0 +1,17 @@
+#include "../support/artwork.h"
+#include "../support/sound.h"
+#include "startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltrosan Tuner"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setWindowIcon(Artwork::programIcon());
+    AppModul::Main();
+    const int status = QApplication::exec();
+    AppModul::DestroyTunerWindow();
+    Sound::shutdown();
+    return status;
+}

@@ -1,0 +1,58 @@
+#include "startup.h"
+
+#include "../support/paths.h"
+#include "../support/step.h"
+#include "../ui/folder_lists.h"
+#include "../ui/tuner.h"
+#include "globals.h"
+
+#include <QComboBox>
+#include <memory>
+
+namespace AppModul {
+namespace {
+std::unique_ptr<Tuner>& window() {
+    static std::unique_ptr<Tuner> instance;
+    return instance;
+}
+} // namespace
+
+Tuner* TunerWindow() { return window().get(); }
+
+void DestroyTunerWindow() { window().reset(); }
+
+void LoadAndShow(Tuner& tuner) {
+    attempt([&] { tuner.Form_Load(); });
+    attempt([&] { tuner.TunersDir->setPath(TunesPath); });
+    attempt([&] { tuner.TunersDir->Refresh(); });
+    const int16_t count = tuner.TunersDir->ListCount();
+    if (count > 0) {
+        for (int16_t i = 0; i < count; ++i) {
+            QString name;
+            attempt([&] { name = Commands::LastPathComponent(tuner.TunersDir->entry(i)); });
+            attempt([&] { tuner.TunerFiles->setPath(TunesPath + name); });
+            attempt([&] { tuner.TunerFiles->Refresh(); });
+            attempt([&] {
+                if (tuner.TunerFiles->ListCount() > 0)
+                    tuner.cboInstrument->addItem(name);
+            });
+        }
+        attempt([&] { tuner.cboInstrument->setEditText(QStringLiteral("Ukulele")); });
+        attempt([&] { tuner.cboInstrument_Click(); });
+    }
+    attempt([&] { tuner.show(); });
+}
+
+void Main() {
+    // Command-line arguments are ignored: the program behaves the same with any.
+    attempt([] { Commands::InitEnvironment(); });
+    attempt([] { InitAppNames(); });
+    attempt([] {
+        if (!window())
+            window() = std::make_unique<Tuner>();
+    });
+    if (window())
+        LoadAndShow(*window());
+}
+
+} // namespace AppModul

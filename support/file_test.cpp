@@ -1,0 +1,115 @@
+#include "file_test.h"
+
+#include "step.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int openRegularFileForReading(const QString& path) {
+    if (path.isEmpty())
+        return -1;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+MappedFile::MappedFile(const QString& path) {
+    const int fd = openRegularFileForReading(path);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        open_ = true;
+        if (st.st_size > 0) {
+            void* data = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data != MAP_FAILED) {
+                data_ = data;
+                size_ = qsizetype(st.st_size);
+            } else {
+                open_ = false;
+            }
+        }
+    }
+    ::close(fd);
+}
+
+MappedFile::~MappedFile() {
+    if (data_)
+        ::munmap(data_, size_t(size_));
+}
+
+QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
+    const int fd = openRegularFileForReading(path);
+    if (fd < 0)
+        throw StepFailed("cannot open " + path.toStdString());
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw StepFailed("cannot read " + path.toStdString());
+    }
+    if (file.size() > maxBytes)
+        throw StepFailed("file too large: " + path.toStdString());
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes)
+        throw StepFailed("file too large: " + path.toStdString());
+    return bytes;
+}
+
+void replaceFileAtomically(const QString& path, QByteArrayView bytes) {
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
+        target = info.symLinkTarget();
+    QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw StepFailed("cannot create a file beside " + path.toStdString());
+    struct stat old {};
+    bool ok = true;
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    else
+        ok = ::fchmod(fd, 0644) == 0; // what a new file would get with the usual umask
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        data += n;
+        left -= n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) {
+        ::unlink(temp.constData());
+        throw StepFailed("cannot write " + path.toStdString());
+    }
+}
+
+namespace Commands {
+
+int16_t FileExists(const QString& path) {
+    const int fd = openRegularFileForReading(path);
+    if (fd < 0)
+        return 0;
+    ::close(fd);
+    return -1;
+}
+
+} // namespace Commands

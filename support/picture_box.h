@@ -1,0 +1,41 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+// A picture area: it keeps the image last drawn into it and shows it at every repaint, so a
+// lit peg stays lit when the window is covered and uncovered. Before anything is drawn it is
+// grey. It has no border: pixel (0, 0) of its image lies at its own top-left corner.
+class PictureBox : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The persistent image, the size of the area (or of the loaded picture).
+    const QImage& image() const { return image_; }
+    bool hasPicture() const { return hasPicture_; }
+    // Makes a loaded picture the area's image.
+    void setPicture(const QImage& picture);
+    // Draws part of source into the image at `at`, clipped to the image.
+    void drawFrom(const QImage& source, const QRect& sourceRect, const QPoint& at);
+
+    // With a double-click handler, the second click of a double click raises only
+    // doubleClicked(); without one it is another press.
+    void setHandlesDoubleClick(bool handles) { handlesDoubleClick_ = handles; }
+
+  signals:
+    void mouseDown(int16_t button, int16_t shift, float x, float y);
+    void doubleClicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void fitImageToSize();
+    QImage image_;
+    bool hasPicture_ = false;
+    bool handlesDoubleClick_ = false;
+};

@@ -1,0 +1,16 @@
+#include "picture_copy.h"
+
+#include "bitmap_file.h"
+#include "picture_box.h"
+
+namespace AppModul {
+
+void CopyPicture(PictureBox& destination, const PictureBox& source) {
+    if (!source.hasPicture())
+        return;
+    destination.drawFrom(source.image(), destination.geometry(), QPoint(0, 0));
+}
+
+void LoadPicture(PictureBox& box, const QString& path) { box.setPicture(loadBitmapFile(path)); }
+
+} // namespace AppModul

@@ -1,0 +1,155 @@
+#include "fixture.h"
+
+#include "app/globals.h"
+#include "app/startup.h"
+#include "ui/tuner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+#include <cmath>
+#include <stdexcept>
+
+namespace Fixture {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+namespace {
+void put32(QByteArray& b, quint32 v) {
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 4);
+}
+void put16(QByteArray& b, quint16 v) {
+    char bytes[2];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 2);
+}
+} // namespace
+
+QByteArray wavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
+    QByteArray b;
+    const quint32 dataSize = quint32(samples.size() * 2);
+    b.append("RIFF");
+    put32(b, 36 + dataSize);
+    b.append("WAVEfmt ");
+    put32(b, 16);
+    put16(b, 1);
+    put16(b, quint16(channels));
+    put32(b, quint32(rate));
+    put32(b, quint32(rate * channels * 2));
+    put16(b, quint16(channels * 2));
+    put16(b, 16);
+    b.append("data");
+    put32(b, dataSize);
+    for (int16_t s : samples)
+        put16(b, quint16(s));
+    return b;
+}
+
+void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate, int channels) {
+    writeFile(path, wavBytes(samples, rate, channels));
+}
+
+std::vector<int16_t> tone(double frequency, double seconds, int rate, double amplitude) {
+    std::vector<int16_t> s(size_t(seconds * rate));
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = int16_t(std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * double(i) / rate)));
+    return s;
+}
+
+QImage placePicture(int blue) {
+    QImage image(384, 550, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, blue));
+    return image;
+}
+
+void writeBmp(const QString& path, const QImage& image) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!image.convertToFormat(QImage::Format_RGB888).save(path, "BMP"))
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+AppFolder::AppFolder() { QDir(dir_.path()).mkpath(QStringLiteral("Tunes")); }
+
+QString AppFolder::appPath() const { return QDir(dir_.path()).canonicalPath() + u'/'; }
+
+QString AppFolder::tunesPath() const { return appPath() + QStringLiteral("Tunes/"); }
+
+QString AppFolder::instrument(const QString& name, const QStringList& recordings) {
+    const QString folder = tunesPath() + name + u'/';
+    QDir().mkpath(folder);
+    for (const QString& r : recordings)
+        writeWav(folder + r, tone(440, 0.05));
+    return folder;
+}
+
+void AppFolder::pictures(const QString& folder, const QString& prefix, int offBlue, int onBlue) {
+    const QString p = prefix.isEmpty() ? QString() : prefix + u'-';
+    writeBmp(folder + p + QStringLiteral("all-off.bmp"), placePicture(offBlue));
+    writeBmp(folder + p + QStringLiteral("all-on.bmp"), placePicture(onBlue));
+}
+
+void AppFolder::profile(const QString& folder, const QString& text, const QString& name) {
+    writeFile(folder + name, text.toUtf8());
+}
+
+QString designLayout() {
+    const int places[6][4] = {{238, 12, 84, 92},  {152, 8, 77, 96},   {64, 6, 79, 92},
+                              {64, 276, 83, 98},  {156, 270, 80, 102}, {242, 268, 85, 104}};
+    QString text;
+    for (int n = 0; n < 6; ++n)
+        text += QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\nTuner%1-Width=%5\n")
+                    .arg(n + 1)
+                    .arg(places[n][0])
+                    .arg(places[n][1])
+                    .arg(places[n][2])
+                    .arg(places[n][3]);
+    return text;
+}
+
+std::unique_ptr<Tuner> startTuner(const AppFolder& folder) {
+    AppModul::AppPath = folder.appPath();
+    AppModul::InitAppNames();
+    AppModul::InstrumentPath.clear();
+    AppModul::InstrumentIniFile.clear();
+    AppModul::AllOnFile.clear();
+    AppModul::AllOffFile.clear();
+    auto tuner = std::make_unique<Tuner>();
+    AppModul::LoadAndShow(*tuner);
+    return tuner;
+}
+
+namespace {
+std::vector<SoundCall> g_calls;
+
+class Recorder : public Sound::Backend {
+  public:
+    void play(const QString& path, unsigned flags) override { g_calls.push_back({path, flags}); }
+};
+} // namespace
+
+RecordedSound::RecordedSound() {
+    g_calls.clear();
+    Sound::setBackend(std::make_unique<Recorder>());
+}
+
+RecordedSound::~RecordedSound() { Sound::shutdown(); }
+
+std::vector<SoundCall>& RecordedSound::calls() { return g_calls; }
+
+} // namespace Fixture

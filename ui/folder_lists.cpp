@@ -1,0 +1,139 @@
+#include "folder_lists.h"
+
+#include "../support/step.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <algorithm>
+
+namespace {
+
+QString normalizedFolder(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    const QFileInfo info(folder);
+    if (!info.isDir())
+        return {};
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+void sortByName(QStringList& names) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+}
+
+void showNames(QListWidget& list, const QStringList& texts) {
+    const QSignalBlocker block(list);
+    list.clear();
+    list.addItems(texts);
+}
+
+} // namespace
+
+DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
+    path_ = QDir::cleanPath(QDir::currentPath());
+    Refresh();
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        attempt([&] { setPath(item->text()); });
+    });
+}
+
+void DirectoryList::setPath(const QString& folder) {
+    const QString normalized = normalizedFolder(folder);
+    if (normalized.isEmpty())
+        throw StepFailed("no such folder: " + folder.toStdString());
+    if (normalized == path_)
+        return;
+    path_ = normalized;
+    Refresh();
+    emit changed();
+}
+
+void DirectoryList::Refresh() {
+    QStringList names =
+        QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    sortByName(names);
+    entries_.clear();
+    const QString base = path_.endsWith(u'/') ? path_ : path_ + u'/';
+    for (const QString& name : names)
+        entries_.append(base + name);
+    showNames(*this, entries_);
+}
+
+int16_t DirectoryList::ListCount() const {
+    // The count is a 16-bit number; a folder with more sub-folders shows the first 32767.
+    return int16_t(std::min<qsizetype>(entries_.size(), 32767));
+}
+
+QString DirectoryList::entry(int index) const { return entries_.value(index); }
+
+FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    path_ = QDir::cleanPath(QDir::currentPath());
+    Refresh();
+    connect(this, &QListWidget::itemClicked, this, [this] { emit picked(); });
+}
+
+void FileList::setPath(const QString& folder) {
+    const QString normalized = normalizedFolder(folder);
+    if (normalized.isEmpty())
+        throw StepFailed("no such folder: " + folder.toStdString());
+    path_ = normalized;
+    Refresh();
+}
+
+void FileList::setPattern(const QString& pattern) {
+    pattern_ = pattern;
+    Refresh();
+}
+
+void FileList::Refresh() {
+    names_.clear();
+    const QStringList all = QDir(path_).entryList(QDir::Files, QDir::NoSort);
+    for (const QString& name : all)
+        if (matches(name, pattern_))
+            names_.append(name);
+    sortByName(names_);
+    showNames(*this, names_);
+}
+
+QString FileList::entry(int index) const { return names_.value(index); }
+
+QString FileList::FileName() const {
+    const QListWidgetItem* item = currentItem();
+    return item ? item->text() : QString();
+}
+
+bool FileList::matches(const QString& name, const QString& pattern) {
+    // Greedy wildcard match with backtracking to the last "*": linear in practice, never
+    // exponential.
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   QStringView(pattern).mid(p, 1).compare(QStringView(name).mid(n, 1),
+                                                          Qt::CaseInsensitive) == 0) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before && currentRow() >= 0)
+        emit picked();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The two list controls through which the program walks its folders. Both fill themselves
+// synchronously from the file system, only when their folder or pattern is set or they are
+// refreshed; names are sorted without regard to letter case, hidden (dot) entries are left out.
+
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+// The sub-folders of one folder, as full paths.
+class DirectoryList : public QListWidget {
+    Q_OBJECT
+  public:
+    explicit DirectoryList(QWidget* parent = nullptr);
+
+    // The shown folder, absolute, without a trailing separator except for the root.
+    QString Path() const { return path_; }
+    // Shows folder; throws StepFailed for a folder that does not exist (the list keeps its
+    // folder). Raises changed() before it returns when the folder differs from the shown one.
+    void setPath(const QString& folder);
+    void Refresh();
+    int16_t ListCount() const;
+    QString entry(int index) const;
+
+  signals:
+    void changed();
+
+  private:
+    QString path_;
+    QStringList entries_;
+};
+
+// The files of one folder whose names match a pattern in which * stands for any run of
+// characters, compared without regard to letter case.
+class FileList : public QListWidget {
+    Q_OBJECT
+  public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    QString Path() const { return path_; }
+    // Throws StepFailed for a folder that does not exist; the list keeps its folder.
+    void setPath(const QString& folder);
+    QString Pattern() const { return pattern_; }
+    void setPattern(const QString& pattern);
+    void Refresh();
+    int ListCount() const { return int(names_.size()); }
+    // The name at index, or the empty text past the end of the list.
+    QString entry(int index) const;
+    // The name of the entry the user picked.
+    QString FileName() const;
+
+    static bool matches(const QString& name, const QString& pattern);
+
+  signals:
+    // The user picked an entry, with the mouse or the keyboard.
+    void picked();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QString path_;
+    QString pattern_ = QStringLiteral("*.wav");
+    QStringList names_;
+};

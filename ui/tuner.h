@@ -1,0 +1,98 @@
+#pragma once
+// The tuner window: the head of the instrument with six peg areas, the mode switch and the two
+// drop-down lists; off to the right and below, the tools it works with (the two full pictures,
+// the folder and file lists, the "Make INI" button) and a timer. Its member functions are spread
+// over the ui/ files by concern.
+
+#include "../support/window_placement.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class PictureBox;
+class DirectoryList;
+class FileList;
+class QComboBox;
+class QPushButton;
+class QTimer;
+
+class Tuner : public QWidget, public Commands::TwipsWindow {
+    Q_OBJECT
+  public:
+    // The outer size Form_Load gives the window, frame and title bar included.
+    static constexpr int kOuterWidthTwips = 5850;
+    static constexpr int kOuterHeightTwips = 8655;
+    // The tool-window frame around the client area, in pixels.
+    static constexpr int kFrameWidth = 6;
+    static constexpr int kFrameHeight = 27;
+
+    explicit Tuner(QWidget* parent = nullptr);
+    ~Tuner() override;
+
+    // Controls.
+    std::array<PictureBox*, 6> picTuner{};
+    PictureBox* picSwitch = nullptr;
+    PictureBox* picAllOn = nullptr;
+    PictureBox* picAllOff = nullptr;
+    QComboBox* cboInstrument = nullptr;
+    FileList* TunerFiles = nullptr;
+    DirectoryList* TunersDir = nullptr;
+    QPushButton* Command1 = nullptr;
+    QComboBox* cboOptions = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // Window-level state.
+    QString PegFile;      // the recording pressed or picked last
+    QString OptionPrefix; // the current sound option
+    int16_t LoopActive = 0; // -1 while a loop started by a peg press sounds
+    QString LoopFile;       // the recording of that loop
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload(int16_t& Cancel);
+    void cboInstrument_KeyPress(int16_t& KeyAscii);
+    void cboInstrument_Click();
+    void cboOptions_Click();
+    void picTuner_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void Timer1_Timer();
+    void picSwitch_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picSwitch_DblClick();
+    void TunerFiles_Click();
+    void TunersDir_Change();
+    void Command1_Click();
+    void ReadPegLayout(const QString& path);
+
+    // The picture drawn behind the controls.
+    const QImage& backgroundPicture() const { return background_; }
+
+    // Outer size and position in twips.
+    int Height() const override { return outerHeightTwips_; }
+    int Width() const override { return outerWidthTwips_; }
+    int Top() const override { return topTwips_; }
+    int Left() const override { return leftTwips_; }
+    void setTop(int twips) override;
+    void setLeft(int twips) override;
+    void setOuterHeight(int twips);
+    void setOuterWidth(int twips);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createControls();
+    void connectHandlers();
+    void darkenAllPegs();
+    void useOffPictureAsBackground();
+    void readOptionList(double optionCount);
+
+    QImage background_;
+    int outerHeightTwips_ = 0;
+    int outerWidthTwips_ = 0;
+    int topTwips_ = 0;
+    int leftTwips_ = 0;
+};

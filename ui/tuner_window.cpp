@@ -1,0 +1,226 @@
+// The window itself: its controls at their places, the focus order, loading and closing.
+#include "tuner.h"
+
+#include "../app/globals.h"
+#include "../support/picture_box.h"
+#include "../support/picture_copy.h"
+#include "../support/step.h"
+#include "folder_lists.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+QFont arialBold(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+void colour(QWidget& widget, QColor background, QColor text) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Button, background);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    widget.setPalette(palette);
+}
+
+QComboBox* dropDown(QWidget* parent, const QString& text, QColor textColour) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setEditText(text);
+    box->setFont(arialBold(12));
+    colour(*box, QColor(64, 64, 64), textColour);
+    colour(*box->lineEdit(), QColor(64, 64, 64), textColour);
+    return box;
+}
+
+// Every handler the window system raises runs to its end; a failure never leaves it.
+template <class Handler> auto guarded(Handler handler) {
+    return [handler](auto&&...) { attempt(handler); };
+}
+
+} // namespace
+
+Tuner::Tuner(QWidget* parent) : QWidget(parent) {
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // A tool window does not end the program when it closes unless it is told to.
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setWindowTitle(QString::fromLatin1(AppModul::AppTitleText));
+    setAutoFillBackground(false);
+    // The size of the design, until Form_Load gives the window its run-time size.
+    setFixedSize(385, 687);
+    createControls();
+    connectHandlers();
+}
+
+Tuner::~Tuner() = default;
+
+void Tuner::createControls() {
+    struct Place {
+        int left, top, width, height;
+    };
+    const std::array<Place, 6> pegs = {{{12, 238, 92, 84},
+                                        {8, 152, 96, 77},
+                                        {6, 64, 92, 79},
+                                        {276, 64, 98, 83},
+                                        {270, 156, 102, 80},
+                                        {268, 242, 104, 85}}};
+    for (size_t k = 0; k < pegs.size(); ++k) {
+        picTuner[k] = new PictureBox(this);
+        picTuner[k]->setObjectName(QStringLiteral("picTuner%1").arg(k));
+        picTuner[k]->setGeometry(pegs[k].left, pegs[k].top, pegs[k].width, pegs[k].height);
+    }
+    picSwitch = new PictureBox(this);
+    picSwitch->setObjectName(QStringLiteral("picSwitch"));
+    picSwitch->setGeometry(18, 478, 103, 54);
+    picSwitch->setHandlesDoubleClick(true);
+
+    picAllOn = new PictureBox(this);
+    picAllOn->setObjectName(QStringLiteral("picAllOn"));
+    picAllOn->setGeometry(790, 0, 384, 550);
+    picAllOff = new PictureBox(this);
+    picAllOff->setObjectName(QStringLiteral("picAllOff"));
+    picAllOff->setGeometry(400, 0, 384, 550);
+
+    cboInstrument = dropDown(this, QStringLiteral("Mandoline"), QColor(192, 192, 255));
+    cboInstrument->setObjectName(QStringLiteral("cboInstrument"));
+    cboInstrument->setGeometry(256, 506, 113, 27);
+    // Instruments are chosen from the list only: nothing typed or pasted reaches the text.
+    cboInstrument->lineEdit()->setReadOnly(true);
+    cboInstrument->lineEdit()->installEventFilter(this);
+
+    TunerFiles = new FileList(this);
+    TunerFiles->setObjectName(QStringLiteral("TunerFiles"));
+    TunerFiles->setGeometry(268, 556, 103, 126);
+    TunerFiles->setFont(arialBold(9));
+    colour(*TunerFiles, Qt::white, Qt::black);
+
+    TunersDir = new DirectoryList(this);
+    TunersDir->setObjectName(QStringLiteral("TunersDir"));
+    TunersDir->setGeometry(148, 560, 115, 118);
+    TunersDir->setFont(arialBold(8.25));
+
+    Command1 = new QPushButton(QStringLiteral("Make INI"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(54, 644, 83, 33);
+    Command1->setFont(arialBold(9));
+    Command1->setAutoDefault(false);
+
+    cboOptions = dropDown(this, QStringLiteral("plucked"), QColor(192, 255, 192));
+    cboOptions->setObjectName(QStringLiteral("cboOptions"));
+    cboOptions->setGeometry(256, 454, 113, 27);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    const QList<QWidget*> focusOrder = {picTuner[0], picTuner[1], picTuner[2], picTuner[3],
+                                        picTuner[4], picTuner[5], picSwitch,   picAllOn,
+                                        picAllOff,   cboInstrument, TunerFiles, TunersDir,
+                                        Command1,    cboOptions};
+    for (QWidget* w : focusOrder)
+        if (w->focusPolicy() == Qt::NoFocus)
+            w->setFocusPolicy(Qt::TabFocus);
+    for (qsizetype i = 0; i + 1 < focusOrder.size(); ++i)
+        setTabOrder(focusOrder[i], focusOrder[i + 1]);
+}
+
+void Tuner::connectHandlers() {
+    for (int16_t k = 0; k < int16_t(picTuner.size()); ++k)
+        connect(picTuner[k], &PictureBox::mouseDown, this,
+                [this, k](int16_t button, int16_t shift, float x, float y) {
+                    attempt([&] { picTuner_MouseDown(k, button, shift, x, y); });
+                });
+    connect(picSwitch, &PictureBox::mouseDown, this,
+            [this](int16_t button, int16_t shift, float x, float y) {
+                attempt([&] { picSwitch_MouseDown(button, shift, x, y); });
+            });
+    connect(picSwitch, &PictureBox::doubleClicked, this, guarded([this] { picSwitch_DblClick(); }));
+    connect(cboInstrument, &QComboBox::activated, this, guarded([this] { cboInstrument_Click(); }));
+    connect(cboOptions, &QComboBox::activated, this, guarded([this] { cboOptions_Click(); }));
+    connect(TunerFiles, &FileList::picked, this, guarded([this] { TunerFiles_Click(); }));
+    connect(TunersDir, &DirectoryList::changed, this, guarded([this] { TunersDir_Change(); }));
+    connect(Command1, &QPushButton::clicked, this, guarded([this] { Command1_Click(); }));
+    connect(Timer1, &QTimer::timeout, this, guarded([this] { Timer1_Timer(); }));
+}
+
+void Tuner::setOuterHeight(int twips) {
+    outerHeightTwips_ = twips;
+    setFixedHeight(std::max(0, twips / Commands::TwipsPerPixel - kFrameHeight));
+}
+
+void Tuner::setOuterWidth(int twips) {
+    outerWidthTwips_ = twips;
+    setFixedWidth(std::max(0, twips / Commands::TwipsPerPixel - kFrameWidth));
+}
+
+void Tuner::setTop(int twips) {
+    topTwips_ = twips;
+    move(leftTwips_ / Commands::TwipsPerPixel, topTwips_ / Commands::TwipsPerPixel);
+}
+
+void Tuner::setLeft(int twips) {
+    leftTwips_ = twips;
+    move(leftTwips_ / Commands::TwipsPerPixel, topTwips_ / Commands::TwipsPerPixel);
+}
+
+void Tuner::Form_Load() {
+    attempt([&] { setOuterHeight(kOuterHeightTwips); });
+    attempt([&] { setOuterWidth(kOuterWidthTwips); });
+    attempt([&] { Commands::CenterForm(*this); });
+    attempt([&] { cboOptions->hide(); });
+    attempt([&] { AppModul::SwitchOn = 1; });
+}
+
+void Tuner::Form_Unload(int16_t& Cancel) {
+    (void)Cancel; // left as it is: the window always closes
+    AppModul::SwitchOn = 0;
+}
+
+void Tuner::closeEvent(QCloseEvent* event) {
+    int16_t cancel = 0;
+    Form_Unload(cancel);
+    event->accept();
+}
+
+void Tuner::cboInstrument_KeyPress(int16_t& KeyAscii) { KeyAscii = 0; }
+
+bool Tuner::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cboInstrument->lineEdit() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty()) {
+            auto code = int16_t(key->text().at(0).unicode());
+            cboInstrument_KeyPress(code);
+            if (code == 0)
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tuner::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(192, 192, 192));
+    if (!background_.isNull())
+        painter.drawImage(0, 0, background_);
+}
+
+void Tuner::useOffPictureAsBackground() {
+    if (!picAllOff->hasPicture())
+        return;
+    background_ = picAllOff->image();
+    update();
+}
