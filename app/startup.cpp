@@ -17,9 +17,13 @@ std::unique_ptr<Tuner>& window() {
 }
 } // namespace
 
-Tuner* TunerWindow() { return window().get(); }
+Tuner* TunerWindow() {
+    return window().get();
+}
 
-void DestroyTunerWindow() { window().reset(); }
+void DestroyTunerWindow() {
+    window().reset();
+}
 
 void LoadAndShow(Tuner& tuner) {
     attempt([&] { tuner.Form_Load(); });

@@ -47,6 +47,8 @@ QImage iconImage() {
     return image.convertToFormat(QImage::Format_Indexed8, classicPalette(), Qt::ThresholdDither);
 }
 
-QIcon programIcon() { return QIcon(QPixmap::fromImage(iconImage())); }
+QIcon programIcon() {
+    return QIcon(QPixmap::fromImage(iconImage()));
+}
 
 } // namespace Artwork

@@ -13,10 +13,18 @@ constexpr qint64 kMaxSide = 8192;
 constexpr qint64 kMaxPixels = 16LL * 1024 * 1024;
 constexpr qint64 kMaxFileBytes = 14 + 124 + 1024 + kMaxPixels * 4 + 4096;
 
-quint32 u32(QByteArrayView b, qsizetype at) { return qFromLittleEndian<quint32>(b.data() + at); }
-qint32 i32(QByteArrayView b, qsizetype at) { return qFromLittleEndian<qint32>(b.data() + at); }
-quint16 u16(QByteArrayView b, qsizetype at) { return qFromLittleEndian<quint16>(b.data() + at); }
-qint16 i16(QByteArrayView b, qsizetype at) { return qFromLittleEndian<qint16>(b.data() + at); }
+quint32 u32(QByteArrayView b, qsizetype at) {
+    return qFromLittleEndian<quint32>(b.data() + at);
+}
+qint32 i32(QByteArrayView b, qsizetype at) {
+    return qFromLittleEndian<qint32>(b.data() + at);
+}
+quint16 u16(QByteArrayView b, qsizetype at) {
+    return qFromLittleEndian<quint16>(b.data() + at);
+}
+qint16 i16(QByteArrayView b, qsizetype at) {
+    return qFromLittleEndian<qint16>(b.data() + at);
+}
 
 // Width and height the header promises, or an empty size when the header cannot be trusted.
 QSize checkedHeader(QByteArrayView b) {
@@ -42,8 +50,7 @@ QSize checkedHeader(QByteArrayView b) {
         return {};
     }
     const qint64 rows = height < 0 ? -height : height;
-    if (width <= 0 || rows <= 0 || width > kMaxSide || rows > kMaxSide ||
-        width * rows > kMaxPixels)
+    if (width <= 0 || rows <= 0 || width > kMaxSide || rows > kMaxSide || width * rows > kMaxPixels)
         return {};
     if (dataOffset < 14 + headerSize || dataOffset > fileSize)
         return {};

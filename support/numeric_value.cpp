@@ -6,9 +6,13 @@
 
 namespace {
 
-bool isIgnored(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isIgnored(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
-bool isDecimalDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDecimalDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int digitValue(QChar c) {
     const char16_t u = c.toUpper().unicode();

@@ -11,6 +11,8 @@ void CopyPicture(PictureBox& destination, const PictureBox& source) {
     destination.drawFrom(source.image(), destination.geometry(), QPoint(0, 0));
 }
 
-void LoadPicture(PictureBox& box, const QString& path) { box.setPicture(loadBitmapFile(path)); }
+void LoadPicture(PictureBox& box, const QString& path) {
+    box.setPicture(loadBitmapFile(path));
+}
 
 } // namespace AppModul

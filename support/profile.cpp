@@ -13,9 +13,8 @@ constexpr qint64 kMaxWritableProfile = 256LL * 1024 * 1024;
 
 // The private-profile read: copies the value (or the default) into a buffer of bufferSize
 // characters and returns how many it copied, without the closing NUL.
-int GetPrivateProfileString(const QString& section, const QString& key,
-                            const QString& defaultValue, QString& buffer, int bufferSize,
-                            const QString& file) {
+int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,
+                            QString& buffer, int bufferSize, const QString& file) {
     const MappedFile mapped(file);
     std::optional<QString> value;
     if (mapped.isOpen())
@@ -42,8 +41,8 @@ QString ReadProfileString(const QString& section, const QString& key, const QStr
     QString buffer;
     int copied = 0;
     attempt([&] {
-        copied = GetPrivateProfileString(section.toUpper(), key.toUpper(), QString(), buffer,
-                                         2048, file);
+        copied = GetPrivateProfileString(section.toUpper(), key.toUpper(), QString(), buffer, 2048,
+                                         file);
     });
     const auto n = static_cast<int16_t>(copied);
     return n <= 0 ? defaultValue : buffer.left(n);

@@ -22,7 +22,9 @@ struct ParsedLine {
     QByteArrayView value; // entry value
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView trimmed(QByteArrayView v) {
     qsizetype b = 0, e = v.size();
@@ -33,7 +35,9 @@ QByteArrayView trimmed(QByteArrayView v) {
     return v.sliced(b, e - b);
 }
 
-qsizetype bodyStart(QByteArrayView file) { return file.startsWith("\xEF\xBB\xBF") ? 3 : 0; }
+qsizetype bodyStart(QByteArrayView file) {
+    return file.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
 
 class Lines {
   public:
@@ -98,7 +102,8 @@ QString valueText(QByteArrayView bytes) {
 }
 
 // Calls visit(line, parsed) for each line of the first section named `section`.
-template <class Visit> bool forFirstSection(QByteArrayView file, const QString& section, Visit visit) {
+template <class Visit>
+bool forFirstSection(QByteArrayView file, const QString& section, Visit visit) {
     const QString wanted = section.trimmed();
     Lines lines(file);
     Line line;
@@ -161,8 +166,8 @@ QList<Entry> sectionEntries(QByteArrayView file, const QString& section) {
     return entries;
 }
 
-std::optional<QByteArray> withValue(QByteArrayView file, const QString& section,
-                                    const QString& key, const QString& value) {
+std::optional<QByteArray> withValue(QByteArrayView file, const QString& section, const QString& key,
+                                    const QString& value) {
     const QString cleanKey = key.trimmed();
     if (!storable(section) || section.contains(u']') || !storable(key) || !storable(value) ||
         cleanKey.isEmpty() || cleanKey.contains(u'=') || cleanKey.startsWith(u'['))

@@ -31,7 +31,7 @@ QList<Entry> sectionEntries(QByteArrayView file, const QString& section);
 // is added at the end. Every other byte stays as it was; the new text follows the file's line
 // ending and encoding. Empty when the texts cannot be stored without damaging the file's
 // structure (a line break or NUL anywhere, "=" in the key, "]" in the section, empty key).
-std::optional<QByteArray> withValue(QByteArrayView file, const QString& section,
-                                    const QString& key, const QString& value);
+std::optional<QByteArray> withValue(QByteArrayView file, const QString& section, const QString& key,
+                                    const QString& value);
 
 } // namespace ProfileFormat

@@ -26,8 +26,8 @@ void SdlSoundBackend::play(const QString& path, unsigned flags) {
 
 void SdlSoundBackend::openDeviceInBackground() {
     const auto now = std::chrono::steady_clock::now();
-    if (opening_.load() || (lastAttempt_.time_since_epoch().count() != 0 &&
-                            now - lastAttempt_ < kRetryInterval))
+    if (opening_.load() ||
+        (lastAttempt_.time_since_epoch().count() != 0 && now - lastAttempt_ < kRetryInterval))
         return;
     lastAttempt_ = now;
     if (opener_.joinable())

@@ -11,9 +11,13 @@ std::unique_ptr<Backend>& current() {
 }
 } // namespace
 
-void setBackend(std::unique_ptr<Backend> backend) { current() = std::move(backend); }
+void setBackend(std::unique_ptr<Backend> backend) {
+    current() = std::move(backend);
+}
 
-void shutdown() { current().reset(); }
+void shutdown() {
+    current().reset();
+}
 
 bool sndPlaySoundA(const QString& path, unsigned flags) {
     if (!current())

@@ -36,10 +36,14 @@ struct MemoryFile {
     sf_count_t position = 0;
 };
 
-sf_count_t memLength(void* user) { return static_cast<MemoryFile*>(user)->bytes.size(); }
+sf_count_t memLength(void* user) {
+    return static_cast<MemoryFile*>(user)->bytes.size();
+}
 sf_count_t memSeek(sf_count_t offset, int whence, void* user) {
     auto* m = static_cast<MemoryFile*>(user);
-    const sf_count_t base = whence == SEEK_CUR ? m->position : whence == SEEK_END ? m->bytes.size() : 0;
+    const sf_count_t base = whence == SEEK_CUR   ? m->position
+                            : whence == SEEK_END ? m->bytes.size()
+                                                 : 0;
     const sf_count_t target = base + offset;
     if (target < 0 || target > m->bytes.size())
         return -1;
@@ -47,13 +51,18 @@ sf_count_t memSeek(sf_count_t offset, int whence, void* user) {
 }
 sf_count_t memRead(void* ptr, sf_count_t count, void* user) {
     auto* m = static_cast<MemoryFile*>(user);
-    const sf_count_t n = std::max<sf_count_t>(0, std::min<sf_count_t>(count, m->bytes.size() - m->position));
+    const sf_count_t n =
+        std::max<sf_count_t>(0, std::min<sf_count_t>(count, m->bytes.size() - m->position));
     std::memcpy(ptr, m->bytes.data() + m->position, size_t(n));
     m->position += n;
     return n;
 }
-sf_count_t memWrite(const void*, sf_count_t, void*) { return 0; }
-sf_count_t memTell(void* user) { return static_cast<MemoryFile*>(user)->position; }
+sf_count_t memWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+sf_count_t memTell(void* user) {
+    return static_cast<MemoryFile*>(user)->position;
+}
 
 std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) {
     if (!sf)
@@ -99,7 +108,8 @@ std::shared_ptr<const Recording> decodeWavFile(const QString& path) {
         return nullptr;
     struct stat st {};
     QByteArray head(64 * 1024, '\0');
-    const ssize_t got = ::fstat(fd, &st) == 0 ? ::pread(fd, head.data(), size_t(head.size()), 0) : -1;
+    const ssize_t got =
+        ::fstat(fd, &st) == 0 ? ::pread(fd, head.data(), size_t(head.size()), 0) : -1;
     if (got < 0 || !dataChunkComplete(QByteArrayView(head).first(got), st.st_size)) {
         ::close(fd);
         return nullptr;

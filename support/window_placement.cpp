@@ -18,7 +18,9 @@ int32_t R(double x) {
     return int32_t(r);
 }
 
-int32_t H(int32_t n) { return n / 2; }
+int32_t H(int32_t n) {
+    return n / 2;
+}
 
 } // namespace
 

@@ -66,7 +66,8 @@ void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate
 std::vector<int16_t> tone(double frequency, double seconds, int rate, double amplitude) {
     std::vector<int16_t> s(size_t(seconds * rate));
     for (size_t i = 0; i < s.size(); ++i)
-        s[i] = int16_t(std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * double(i) / rate)));
+        s[i] = int16_t(
+            std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * double(i) / rate)));
     return s;
 }
 
@@ -84,11 +85,17 @@ void writeBmp(const QString& path, const QImage& image) {
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-AppFolder::AppFolder() { QDir(dir_.path()).mkpath(QStringLiteral("Tunes")); }
+AppFolder::AppFolder() {
+    QDir(dir_.path()).mkpath(QStringLiteral("Tunes"));
+}
 
-QString AppFolder::appPath() const { return QDir(dir_.path()).canonicalPath() + u'/'; }
+QString AppFolder::appPath() const {
+    return QDir(dir_.path()).canonicalPath() + u'/';
+}
 
-QString AppFolder::tunesPath() const { return appPath() + QStringLiteral("Tunes/"); }
+QString AppFolder::tunesPath() const {
+    return appPath() + QStringLiteral("Tunes/");
+}
 
 QString AppFolder::instrument(const QString& name, const QStringList& recordings) {
     const QString folder = tunesPath() + name + u'/';
@@ -109,16 +116,17 @@ void AppFolder::profile(const QString& folder, const QString& text, const QStrin
 }
 
 QString designLayout() {
-    const int places[6][4] = {{238, 12, 84, 92},  {152, 8, 77, 96},   {64, 6, 79, 92},
-                              {64, 276, 83, 98},  {156, 270, 80, 102}, {242, 268, 85, 104}};
+    const int places[6][4] = {{238, 12, 84, 92}, {152, 8, 77, 96},    {64, 6, 79, 92},
+                              {64, 276, 83, 98}, {156, 270, 80, 102}, {242, 268, 85, 104}};
     QString text;
     for (int n = 0; n < 6; ++n)
-        text += QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\nTuner%1-Width=%5\n")
-                    .arg(n + 1)
-                    .arg(places[n][0])
-                    .arg(places[n][1])
-                    .arg(places[n][2])
-                    .arg(places[n][3]);
+        text +=
+            QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\nTuner%1-Width=%5\n")
+                .arg(n + 1)
+                .arg(places[n][0])
+                .arg(places[n][1])
+                .arg(places[n][2])
+                .arg(places[n][3]);
     return text;
 }
 
@@ -148,8 +156,12 @@ RecordedSound::RecordedSound() {
     Sound::setBackend(std::make_unique<Recorder>());
 }
 
-RecordedSound::~RecordedSound() { Sound::shutdown(); }
+RecordedSound::~RecordedSound() {
+    Sound::shutdown();
+}
 
-std::vector<SoundCall>& RecordedSound::calls() { return g_calls; }
+std::vector<SoundCall>& RecordedSound::calls() {
+    return g_calls;
+}
 
 } // namespace Fixture

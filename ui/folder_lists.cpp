@@ -36,9 +36,8 @@ void showNames(QListWidget& list, const QStringList& texts) {
 DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
     path_ = QDir::cleanPath(QDir::currentPath());
     Refresh();
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        attempt([&] { setPath(item->text()); });
-    });
+    connect(this, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { attempt([&] { setPath(item->text()); }); });
 }
 
 void DirectoryList::setPath(const QString& folder) {
@@ -53,8 +52,7 @@ void DirectoryList::setPath(const QString& folder) {
 }
 
 void DirectoryList::Refresh() {
-    QStringList names =
-        QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names = QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     sortByName(names);
     entries_.clear();
     const QString base = path_.endsWith(u'/') ? path_ : path_ + u'/';
@@ -68,7 +66,9 @@ int16_t DirectoryList::ListCount() const {
     return int16_t(std::min<qsizetype>(entries_.size(), 32767));
 }
 
-QString DirectoryList::entry(int index) const { return entries_.value(index); }
+QString DirectoryList::entry(int index) const {
+    return entries_.value(index);
+}
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     path_ = QDir::cleanPath(QDir::currentPath());
@@ -99,7 +99,9 @@ void FileList::Refresh() {
     showNames(*this, names_);
 }
 
-QString FileList::entry(int index) const { return names_.value(index); }
+QString FileList::entry(int index) const {
+    return names_.value(index);
+}
 
 QString FileList::FileName() const {
     const QListWidgetItem* item = currentItem();

@@ -52,7 +52,8 @@ void Tuner::readOptionList(double optionCount) {
         QString text;
     };
     QList<Option> options;
-    for (const ProfileFormat::Entry& entry : Commands::ReadProfileEntries(AppTitle, InstrumentIniFile)) {
+    for (const ProfileFormat::Entry& entry :
+         Commands::ReadProfileEntries(AppTitle, InstrumentIniFile)) {
         const QString number = optionNumber(entry.key);
         if (!number.isEmpty() && number.toDouble() - 1 <= optionCount)
             options.append({number, entry.value});
@@ -78,9 +79,8 @@ void Tuner::cboInstrument_Click() {
     attempt([&] { TunerFiles->Refresh(); });
     attempt([&] { InstrumentIniFile = InstrumentPath + kIniName; });
     attempt([&] {
-        optionCount = NumericValue(
-            Commands::ReadProfileString(AppTitle, QStringLiteral("Options"), InstrumentIniFile,
-                                        QStringLiteral("0")));
+        optionCount = NumericValue(Commands::ReadProfileString(
+            AppTitle, QStringLiteral("Options"), InstrumentIniFile, QStringLiteral("0")));
     });
     attempt([&] { cboOptions->setVisible(optionCount != 0); });
     attempt([&] { TunerFiles->setPattern(kAllWav); });

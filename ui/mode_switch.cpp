@@ -23,4 +23,6 @@ void Tuner::picSwitch_MouseDown(int16_t, int16_t, float, float) {
     }
 }
 
-void Tuner::picSwitch_DblClick() { picSwitch_MouseDown(0, 0, 0, 0); }
+void Tuner::picSwitch_DblClick() {
+    picSwitch_MouseDown(0, 0, 0, 0);
+}

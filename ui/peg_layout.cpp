@@ -89,9 +89,9 @@ void Tuner::Command1_Click() {
     for (int n = 1; n <= 6; ++n) {
         for (const Key& key : kKeys) {
             attempt([&] {
-                Commands::WriteProfileString(AppTitle, keyName(n, key.written),
-                                             QString::number(current(*picTuner[size_t(n - 1)], key.property)),
-                                             TunerIniFile);
+                Commands::WriteProfileString(
+                    AppTitle, keyName(n, key.written),
+                    QString::number(current(*picTuner[size_t(n - 1)], key.property)), TunerIniFile);
             });
         }
     }

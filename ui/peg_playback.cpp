@@ -19,7 +19,8 @@ void Tuner::darkenAllPegs() {
 
 void Tuner::picTuner_MouseDown(int16_t Index, int16_t, int16_t, float, float) {
     // Every button and modifier acts alike; only the peg counts.
-    PictureBox* pressed = Index >= 0 && Index < int16_t(picTuner.size()) ? picTuner[size_t(Index)] : nullptr;
+    PictureBox* pressed =
+        Index >= 0 && Index < int16_t(picTuner.size()) ? picTuner[size_t(Index)] : nullptr;
     attempt([&] { darkenAllPegs(); });
     attempt([&] {
         if (pressed)

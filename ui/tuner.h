@@ -45,8 +45,8 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     QTimer* Timer1 = nullptr;
 
     // Window-level state.
-    QString PegFile;      // the recording pressed or picked last
-    QString OptionPrefix; // the current sound option
+    QString PegFile;        // the recording pressed or picked last
+    QString OptionPrefix;   // the current sound option
     int16_t LoopActive = 0; // -1 while a loop started by a peg press sounds
     QString LoopFile;       // the recording of that loop
 

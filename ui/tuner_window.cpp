@@ -127,10 +127,9 @@ void Tuner::createControls() {
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
 
-    const QList<QWidget*> focusOrder = {picTuner[0], picTuner[1], picTuner[2], picTuner[3],
-                                        picTuner[4], picTuner[5], picSwitch,   picAllOn,
-                                        picAllOff,   cboInstrument, TunerFiles, TunersDir,
-                                        Command1,    cboOptions};
+    const QList<QWidget*> focusOrder = {
+        picTuner[0], picTuner[1], picTuner[2],   picTuner[3], picTuner[4], picTuner[5], picSwitch,
+        picAllOn,    picAllOff,   cboInstrument, TunerFiles,  TunersDir,   Command1,    cboOptions};
     for (QWidget* w : focusOrder)
         if (w->focusPolicy() == Qt::NoFocus)
             w->setFocusPolicy(Qt::TabFocus);
@@ -196,7 +195,9 @@ void Tuner::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void Tuner::cboInstrument_KeyPress(int16_t& KeyAscii) { KeyAscii = 0; }
+void Tuner::cboInstrument_KeyPress(int16_t& KeyAscii) {
+    KeyAscii = 0;
+}
 
 bool Tuner::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cboInstrument->lineEdit() && event->type() == QEvent::KeyPress) {

@@ -37,13 +37,20 @@ class TestPathsPlacement : public QObject {
     void lastPathComponent_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("folder") << "/opt/Tunes/Ukulele" << "Ukulele";
-        QTest::newRow("trailing separator") << "/opt/Tunes/Ukulele/" << "Ukulele";
-        QTest::newRow("root") << "/" << "";
-        QTest::newRow("bare name") << "Ukulele" << "Ukulele";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("two trailing separators") << "/opt/Tunes//" << "";
-        QTest::newRow("blanks kept") << "/opt/Tunes/My Banjo" << "My Banjo";
+        QTest::newRow("folder") << "/opt/Tunes/Ukulele"
+                                << "Ukulele";
+        QTest::newRow("trailing separator") << "/opt/Tunes/Ukulele/"
+                                            << "Ukulele";
+        QTest::newRow("root") << "/"
+                              << "";
+        QTest::newRow("bare name") << "Ukulele"
+                                   << "Ukulele";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("two trailing separators") << "/opt/Tunes//"
+                                                 << "";
+        QTest::newRow("blanks kept") << "/opt/Tunes/My Banjo"
+                                     << "My Banjo";
     }
     void lastPathComponent() {
         QFETCH(QString, path);

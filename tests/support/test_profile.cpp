@@ -121,7 +121,8 @@ class TestProfile : public QObject {
         writeFile(u, "[Veltrosan Tuner]\r\nOption1=Kl\xC3\xA4ng\r\n");
         QCOMPARE(read(u, "Option1", ""), QStringLiteral("Kläng"));
         WriteProfileString(kSection, "Option1", "Grüße", u);
-        QCOMPARE(readFile(u), QByteArray("[Veltrosan Tuner]\r\nOption1=Gr\xC3\xBC\xC3\x9F" "e\r\n"));
+        QCOMPARE(readFile(u), QByteArray("[Veltrosan Tuner]\r\nOption1=Gr\xC3\xBC\xC3\x9F"
+                                         "e\r\n"));
     }
 
     void unsafeTextsAreRefused() {
@@ -187,10 +188,12 @@ class TestProfile : public QObject {
         QCOMPARE(FileExists(fifo), int16_t(0));
         QCOMPARE(read(fifo, "A", "d"), QStringLiteral("d"));
         // Nothing is left open.
-        const int before = QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+        const int before =
+            QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
         for (int i = 0; i < 50; ++i)
             FileExists(f);
-        QCOMPARE(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), before);
+        QCOMPARE(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
+                 before);
         if (geteuid() != 0) {
             chmod(QFile::encodeName(f).constData(), 0);
             QCOMPARE(FileExists(f), int16_t(0));
@@ -221,8 +224,8 @@ class TestProfile : public QObject {
         QRandomGenerator rng(20261206);
         const QStringList sections = {"Veltrosan Tuner", "veltrosan TUNER", "Other", "x"};
         const QStringList keys = {"Options", "OPTION1", "Tuner1-width", "Tuner1-Width", "k", "é"};
-        const QStringList junk = {"", "   ", "; note", "no equals", "=novalue", "[broken",
-                                  "\xE9\xE8", "a=\t b \t"};
+        const QStringList junk = {"",         "   ",     "; note",   "no equals",
+                                  "=novalue", "[broken", "\xE9\xE8", "a=\t b \t"};
         const QString f = path("random.ini");
         for (int round = 0; round < 400; ++round) {
             const bool crlf = rng.bounded(2);
@@ -241,7 +244,8 @@ class TestProfile : public QObject {
                 default:
                     line = junk[rng.bounded(junk.size())];
                 }
-                old += line.toUtf8() + (i + 1 < lines || rng.bounded(2) ? (crlf ? "\r\n" : "\n") : "");
+                old +=
+                    line.toUtf8() + (i + 1 < lines || rng.bounded(2) ? (crlf ? "\r\n" : "\n") : "");
             }
             writeFile(f, old);
             const QString section = sections[rng.bounded(sections.size())];
@@ -250,14 +254,16 @@ class TestProfile : public QObject {
             QMap<QPair<QString, QString>, QString> others;
             for (const QString& s : sections)
                 for (const QString& k : keys)
-                    if (s.compare(section, Qt::CaseInsensitive) != 0 || k.compare(key, Qt::CaseInsensitive) != 0)
+                    if (s.compare(section, Qt::CaseInsensitive) != 0 ||
+                        k.compare(key, Qt::CaseInsensitive) != 0)
                         others[{s, k}] = ReadProfileString(s, k, f, "<none>");
 
             WriteProfileString(section, key, value, f);
             const QByteArray now = readFile(f);
             QCOMPARE(ReadProfileString(section, key, f), value);
             for (auto it = others.cbegin(); it != others.cend(); ++it)
-                QCOMPARE(ReadProfileString(it.key().first, it.key().second, f, "<none>"), it.value());
+                QCOMPARE(ReadProfileString(it.key().first, it.key().second, f, "<none>"),
+                         it.value());
             qsizetype prefix = 0;
             while (prefix < old.size() && prefix < now.size() && old[prefix] == now[prefix])
                 ++prefix;
