@@ -130,6 +130,18 @@ QString designLayout() {
     return text;
 }
 
+QImage shown(QWidget& window, const QWidget& control) {
+    return window.grab(control.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage pictureRegion(const QImage& picture, const QRect& rect) {
+    return picture.copy(rect).convertToFormat(QImage::Format_RGB32);
+}
+
+bool shows(QWidget& window, const QWidget& control, int blue) {
+    return shown(window, control) == pictureRegion(placePicture(blue), control.geometry());
+}
+
 std::unique_ptr<Tuner> startTuner(const AppFolder& folder) {
     AppModul::AppPath = folder.appPath();
     AppModul::InitAppNames();

@@ -53,6 +53,12 @@ class AppFolder {
 // The peg layout of the design, as profile lines.
 QString designLayout();
 
+// What the window shows where the control lies, and the same rectangle of a picture.
+QImage shown(QWidget& window, const QWidget& control);
+QImage pictureRegion(const QImage& picture, const QRect& rect);
+// Whether the control shows the region under it of the picture with this blue.
+bool shows(QWidget& window, const QWidget& control, int blue);
+
 // Sets the start-up globals for the folder, builds the window and runs the start-up on it.
 std::unique_ptr<Tuner> startTuner(const AppFolder& folder);
 

@@ -100,10 +100,10 @@ class TestSound : public QObject {
         mixer.start(b, true);
         const std::vector<float> out = render(mixer, 400, 400);
         const int rampFrames = 48000 * Mixer::kRampMilliseconds / 1000;
-        QVERIFY(out[0] > 0.25f);                          // the old sound fades out...
+        QVERIFY(out[0] > 0.25f); // the old sound fades out...
         QVERIFY(out[size_t(rampFrames / 2)] > 0.25f);
         for (size_t i = size_t(rampFrames); i < out.size(); ++i)
-            QCOMPARE(out[i], 0.25f);                      // ...and then only the new one sounds
+            QCOMPARE(out[i], 0.25f); // ...and then only the new one sounds
     }
 
     void aMissingRecordingEndsTheSound() {
@@ -154,7 +154,8 @@ class TestSound : public QObject {
         writeFile(path("good.wav"), good);
         QVERIFY(decodeWavFile(path("good.wav")));
 
-        const QByteArray aiff = "FORM\0\0\0\x20" "AIFFCOMM";
+        const QByteArray aiff = "FORM\0\0\0\x20"
+                                "AIFFCOMM";
         const QList<QPair<const char*, QByteArray>> bad = {
             {"empty", QByteArray()},
             {"text", QByteArray("this is no recording")},

@@ -21,9 +21,8 @@ class Capture {
         process_.start("parec", {"--device=" + monitor, "--format=s16le", "--rate=48000",
                                  "--channels=1", "--raw", "--latency-msec=10"});
         process_.waitForStarted(5000);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            bytes_ += process_.readAllStandardOutput();
-        });
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                         [this] { bytes_ += process_.readAllStandardOutput(); });
         wait(400);
     }
     ~Capture() {
@@ -86,7 +85,9 @@ int longestQuietRun(const std::vector<float>& s) {
     return longest;
 }
 
-qsizetype ms(int milliseconds) { return qsizetype(milliseconds) * kRate / 1000; }
+qsizetype ms(int milliseconds) {
+    return qsizetype(milliseconds) * kRate / 1000;
+}
 
 } // namespace
 
@@ -108,7 +109,7 @@ class TestSoundOutput : public QObject {
         writeWav(a, tone(440, 0.25));
         writeWav(b, tone(880, 0.25));
         writeWav(release, tone(660, 0.2));
-        Sound::shutdown(); // the real device
+        Sound::shutdown();                              // the real device
         Sound::PlaySoundFile(dir.path() + "/none.wav"); // opens the device
         QTest::qWait(500);
     }
