@@ -6,7 +6,7 @@ namespace {
 constexpr auto kRetryInterval = std::chrono::seconds(1);
 }
 
-SdlSoundBackend::SdlSoundBackend() = default;
+SdlSoundBackend::SdlSoundBackend(int bufferFrames) : bufferFrames_(bufferFrames) {}
 
 SdlSoundBackend::~SdlSoundBackend() {
     if (opener_.joinable())
@@ -40,7 +40,7 @@ void SdlSoundBackend::openDeviceInBackground() {
             want.freq = kRate;
             want.format = AUDIO_F32SYS;
             want.channels = 2;
-            want.samples = kBufferFrames;
+            want.samples = Uint16(bufferFrames_);
             want.callback = &SdlSoundBackend::callback;
             want.userdata = this;
             SDL_AudioSpec have{};

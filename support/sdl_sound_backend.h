@@ -12,12 +12,13 @@
 // call when it could not be opened (no server yet). Without a device calls are silent.
 class SdlSoundBackend : public Sound::Backend {
   public:
-    // 256 frames at 48 kHz (5.3 ms) is the smallest buffer that ran without a dropout with
-    // both cores busy; see bench/ for the measurement.
-    static constexpr int kBufferFrames = 256;
+    // 512 frames at 48 kHz (10.7 ms): measured with bench/sound_bench on a null sink, 256
+    // frames started sooner (6.7 ms median) but dropped out about once a second with both
+    // cores busy; 512 started in 13.4 ms median and never dropped out, idle or busy.
+    static constexpr int kBufferFrames = 512;
     static constexpr int kRate = 48000;
 
-    SdlSoundBackend();
+    explicit SdlSoundBackend(int bufferFrames = kBufferFrames);
     ~SdlSoundBackend() override;
     void play(const QString& path, unsigned flags) override;
 
@@ -25,6 +26,7 @@ class SdlSoundBackend : public Sound::Backend {
     void openDeviceInBackground();
     static void callback(void* user, unsigned char* stream, int bytes);
 
+    const int bufferFrames_;
     Mixer mixer_{kRate};
     RecordingCache cache_;
     std::thread opener_;

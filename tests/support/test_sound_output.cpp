@@ -1,7 +1,9 @@
 // Real sound: the tuner's sound routines play through the sound server, and what reaches its
 // null sink is captured from the sink's monitor and measured.
 #include "fixture.h"
+#include "support/picture_box.h"
 #include "support/sound.h"
+#include "ui/tuner.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -156,6 +158,33 @@ class TestSoundOutput : public QObject {
         Sound::PlaySoundFile(dir.path() + "/none.wav");
     }
 
+    void pressingAPegSoundsItsString() {
+        AppFolder app;
+        const QString folder = app.instrument("Ukulele");
+        // Whole periods in each recording, so that its loop joins in phase.
+        writeWav(folder + "1-g4.wav", tone(392, 0.25));
+        writeWav(folder + "2-c4.wav", tone(264, 0.25));
+        app.pictures(folder);
+        app.profile(folder, "[Veltrosan Tuner]\n" + designLayout());
+        auto tuner = startTuner(app);
+        QVERIFY(QTest::qWaitForWindowExposed(tuner.get()));
+        Capture capture(monitor);
+        const qsizetype start = capture.mark();
+        QTest::mousePress(tuner->picTuner[1], Qt::LeftButton, {}, QPoint(5, 5));
+        capture.wait(600);
+        const std::vector<float> s = capture.samples(start + ms(150), ms(400));
+        QVERIFY2(level(s, 264) > 0.3, qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                                     .arg(level(s, 264))
+                                                     .arg(level(s, 392))
+                                                     .arg(rms(s))
+                                                     .arg(s.size())));
+        QVERIFY(level(s, 392) < 0.02);
+        QTest::mousePress(tuner->picTuner[1], Qt::LeftButton, {}, QPoint(5, 5)); // stops it
+        const qsizetype stop = capture.mark();
+        capture.wait(500);
+        QVERIFY(rms(capture.samples(stop + ms(150), ms(250))) < 0.005);
+    }
+
     void aMissingFileEndsTheSound() {
         Capture capture(monitor);
         Sound::LoopSoundFile(a);
@@ -167,5 +196,5 @@ class TestSoundOutput : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(TestSoundOutput)
+QTEST_MAIN(TestSoundOutput)
 #include "test_sound_output.moc"
