@@ -1,14 +1,14 @@
-#include "../support/artwork.h"
 #include "../support/sound.h"
 #include "startup.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrosan Tuner"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QApplication::setWindowIcon(Artwork::programIcon());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veltrosan-tuner.png")));
     AppModul::Main();
     const int status = QApplication::exec();
     AppModul::DestroyTunerWindow();

@@ -1,13 +1,38 @@
 #pragma once
-// The program's own drawings: the icon (and, in the sample-instrument generator, the
-// instrument pictures) come from this code.
+// The program's own drawings: the instrument pictures of the sample instruments and the icon
+// come from this code.
 
+#include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QRect>
+#include <QString>
+#include <array>
 
 namespace Artwork {
 
-// 32 x 32 pixels in the 16 colours of the classic palette: a headstock with a lit peg.
+inline constexpr int kPictureWidth = 384;
+inline constexpr int kPictureHeight = 550;
+// The switch area of the window.
+inline const QRect kSwitchArea(18, 478, 103, 54);
+
+struct Peg {
+    QRect area;   // the peg area of the window; empty for an unused peg
+    QString note; // its label, e.g. "G4"
+};
+
+struct HeadDesign {
+    QString title;
+    QColor wood;
+    QColor light; // the colour of a lit peg
+    std::array<Peg, 6> pegs;
+};
+
+// The whole window picture, 384 x 550: the head with every peg dark and the switch off, or
+// every peg lit and the switch on. The two differ only inside the peg areas and the switch.
+QImage drawHead(const HeadDesign& design, bool lit);
+
+// 32 x 32 pixels in the 16 colours of the classic palette: a small head drawn by drawHead.
 QImage iconImage();
 QIcon programIcon();
 

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs the tuner into a temporary prefix, starts the installed program (with arguments,
+# which it ignores) on a virtual display, takes a screenshot of its window, checks that it
+# shows the default instrument, and closes it as a user would: the process must end.
+#   installed_window_test.sh <build folder> <close_window helper> [screenshot to keep]
+set -euo pipefail
+build="$1"; closer="$2"; keep="${3:-}"
+tmp="$(mktemp -d)"
+xvfb=""; app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
+lib="$tmp/prefix/lib/veltrosan-tuner"
+[ -x "$lib/veltrosan-tuner" ] && [ -f "$lib/Tunes/Ukulele/all-off.bmp" ]
+[ -f "$tmp/prefix/share/applications/veltrosan-tuner.desktop" ]
+[ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/veltrosan-tuner.png" ]
+
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+unset QT_QPA_PLATFORM
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Started through the link in bin/: the program finds its Tunes beside the real executable.
+"$tmp/prefix/bin/veltrosan-tuner" --ignored "an argument" &
+app=$!
+id=""
+for _ in $(seq 300); do # the first start on a new machine also builds the font cache
+  id="$("$closer" --find "Veltrosan Tuner" 2>/dev/null || true)"
+  [ -n "$id" ] && break
+  sleep 0.1
+done
+[ -n "$id" ] || { echo "no window appeared"; exit 1; }
+sleep 1.5
+import -window "$id" "$tmp/shot.png"
+size="$(identify -format '%wx%h' "$tmp/shot.png")"
+[ "$size" = "384x550" ] || { echo "window client area is $size"; exit 1; }
+
+# The title strip and a dark peg show Ukulele's resting picture; the switch its lit one.
+same() { # region picture
+  convert "$tmp/shot.png" -crop "$1" +repage "$tmp/a.png"
+  convert "$2" -crop "$1" +repage "$tmp/b.png"
+  [ "$(compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1)" = "0" ]
+}
+same 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "title differs"; exit 1; }
+same 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit 1; }
+same 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
+[ -n "$keep" ] && cp "$tmp/shot.png" "$keep"
+
+"$closer" "Veltrosan Tuner" >/dev/null
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "closing the window did not end the program"; exit 1; fi
+wait "$app"; status=$?
+app=""
+echo "installed program ran, showed Ukulele and ended with status $status"
+exit "$status"
