@@ -1,6 +1,7 @@
 #include "mixer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 Mixer::Mixer(int outputRate)
@@ -66,7 +67,8 @@ void Mixer::mix(Voice& voice, float* out, int frames, int fadeFrames) {
                 voice.recording.reset(); // freed on the audio thread only at a one-shot's end
                 return;
             }
-            voice.position -= double(n);
+            // A recording shorter than one step of the output wraps more than once.
+            voice.position = std::fmod(voice.position, double(n));
         }
         const float gain = fadeFrames > 0 ? float(fadeFrames - i) / float(rampFrames_) : 1.0f;
         const auto index = static_cast<long long>(voice.position);

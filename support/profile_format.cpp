@@ -11,7 +11,7 @@ struct Line {
     qsizetype start = 0;      // first byte of the line
     qsizetype contentEnd = 0; // before the line ending
     qsizetype end = 0;        // after the line ending
-    bool terminated() const { return end > contentEnd; }
+    bool terminated = false;  // ends in a line feed (the last line of a file may not)
 };
 
 enum class Kind { Blank, Section, Entry, Other };
@@ -49,6 +49,7 @@ class Lines {
         const qsizetype nl = file_.indexOf('\n', pos_);
         line.end = nl < 0 ? file_.size() : nl + 1;
         line.contentEnd = nl < 0 ? file_.size() : nl;
+        line.terminated = nl >= 0;
         if (line.contentEnd > line.start && file_[line.contentEnd - 1] == '\r')
             --line.contentEnd;
         pos_ = line.end;
@@ -202,7 +203,7 @@ std::optional<QByteArray> withValue(QByteArrayView file, const QString& section,
         out.append(file.sliced(replace->contentEnd));
     } else if (sectionFound) {
         out.append(file.first(insertAfter.end));
-        if (!insertAfter.terminated())
+        if (!insertAfter.terminated)
             out.append(eol);
         out.append(entry + eol);
         out.append(file.sliced(insertAfter.end));

@@ -3,6 +3,7 @@
 #include "file_test.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -64,6 +65,14 @@ sf_count_t memTell(void* user) {
     return static_cast<MemoryFile*>(user)->position;
 }
 
+// A float recording may hold any value: beyond full scale it is clipped, and what is not a
+// number at all becomes silence, so no file can blast the output.
+float audible(float x) {
+    if (!(x == x))
+        return 0.0f;
+    return std::clamp(x, -1.0f, 1.0f);
+}
+
 std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) {
     if (!sf)
         return nullptr;
@@ -82,8 +91,8 @@ std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) 
                 // Mono goes to both sides; of more channels the first two (front left and
                 // right) are played.
                 const float* frame = raw.data() + f * info.channels;
-                rec->samples[size_t(2 * f)] = frame[0];
-                rec->samples[size_t(2 * f + 1)] = frame[info.channels > 1 ? 1 : 0];
+                rec->samples[size_t(2 * f)] = audible(frame[0]);
+                rec->samples[size_t(2 * f + 1)] = audible(frame[info.channels > 1 ? 1 : 0]);
             }
         }
     }

@@ -106,6 +106,16 @@ class TestProfile : public QObject {
         QCOMPARE(ReadProfileString("Other", "X", f), QStringLiteral("1"));
     }
 
+    void aLastLineEndingInCarriageReturnGetsItsLineFeed() {
+        // Found by fuzzing: the new entry must not be glued to a last line ending in CR alone.
+        const QString f = path("cr.ini");
+        writeFile(f, "[Veltrosan Tuner]\nA=1\r");
+        WriteProfileString(kSection, "B", "2", f);
+        QCOMPARE(readFile(f), QByteArray("[Veltrosan Tuner]\nA=1\r\nB=2\n"));
+        QCOMPARE(read(f, "B"), QStringLiteral("2"));
+        QCOMPARE(read(f, "A"), QStringLiteral("1"));
+    }
+
     void windowsFilesWork() {
         const QString f = path("windows.ini");
         // Byte order mark, CRLF endings and a Windows-1252 "é" (0xE9) and "€" (0x80).

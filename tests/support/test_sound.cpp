@@ -126,6 +126,16 @@ class TestSound : public QObject {
         QCOMPARE(out[2], ramp(100)->samples[2]); // frame 1 of the recording at output frame 2
     }
 
+    void aTinyLoopAtAHighRateStaysInside() {
+        // Found by fuzzing: one frame at 146 kHz steps past its end by more than its length.
+        Mixer mixer(48000);
+        auto rec = ramp(1, 146304);
+        mixer.start(rec, true);
+        const std::vector<float> out = render(mixer, 1000, 100);
+        for (float x : out)
+            QCOMPARE(x, rec->samples[0]);
+    }
+
     void decodesCommonWavForms() {
         const std::vector<float> mono = {0.0f, 0.5f, -0.5f, 0.25f};
         writeWithSndfile(path("u8.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, mono);
