@@ -41,7 +41,15 @@ void LoadAndShow(Tuner& tuner) {
                     tuner.cboInstrument->addItem(name);
             });
         }
-        attempt([&] { tuner.cboInstrument->setEditText(QStringLiteral("Ukulele")); });
+        attempt([&] {
+            // Setting the text selects the entry of that name where there is one, as a pick
+            // would; without one the text stands alone. No handler runs either way.
+            const QString name = QStringLiteral("Ukulele");
+            const int entry = tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (entry >= 0)
+                tuner.cboInstrument->setCurrentIndex(entry);
+            tuner.cboInstrument->setEditText(name);
+        });
         attempt([&] { tuner.cboInstrument_Click(); });
     }
     attempt([&] { tuner.show(); });

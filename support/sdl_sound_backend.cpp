@@ -11,10 +11,10 @@ SdlSoundBackend::SdlSoundBackend(int bufferFrames) : bufferFrames_(bufferFrames)
 SdlSoundBackend::~SdlSoundBackend() {
     if (opener_.joinable())
         opener_.join();
-    if (const unsigned device = device_.load()) {
+    if (const unsigned device = device_.load())
         SDL_CloseAudioDevice(device);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    if (lastAttempt_.time_since_epoch().count() != 0)
+        SDL_Quit(); // also frees SDL's hints
 }
 
 void SdlSoundBackend::play(const QString& path, unsigned flags) {
@@ -53,6 +53,7 @@ void SdlSoundBackend::openDeviceInBackground() {
                 SDL_QuitSubSystem(SDL_INIT_AUDIO);
             }
         }
+        SDL_TLSCleanup(); // SDL's per-thread state (its error text) of this helper thread
         opening_ = false;
     });
 }

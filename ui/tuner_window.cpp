@@ -40,6 +40,10 @@ QComboBox* dropDown(QWidget* parent, const QString& text, QColor textColour) {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // An entry is picked from the list only: leaving the edit field or pressing Enter with an
+    // entry's text in it must not count as a pick.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+    QObject::disconnect(box->lineEdit(), &QLineEdit::returnPressed, box, nullptr);
     box->setEditText(text);
     box->setFont(arialBold(12));
     colour(*box, QColor(64, 64, 64), textColour);
@@ -67,7 +71,12 @@ Tuner::Tuner(QWidget* parent) : QWidget(parent) {
     connectHandlers();
 }
 
-Tuner::~Tuner() = default;
+Tuner::~Tuner() {
+    // The controls outlive this part of the window by a moment; nothing they signal while
+    // they are taken down may reach a handler.
+    for (QObject* child : children())
+        child->blockSignals(true);
+}
 
 void Tuner::createControls() {
     struct Place {

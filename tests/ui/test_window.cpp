@@ -191,6 +191,32 @@ class TestWindow : public QObject {
         QCOMPARE(sound->calls().size(), size_t(1)); // the release sound of the selection
     }
 
+    void leavingTheListsRunsNoHandler() {
+        start();
+        QCOMPARE(tuner->cboInstrument->currentIndex(), 2); // "Ukulele" is selected
+        const QString options = app->instrument("Cello", {"a1.wav", "b1.wav"});
+        app->profile(options, "[Veltrosan Tuner]\nOptions=2\nOption1=a\nOption2=b\n");
+        tuner->cboInstrument->setEditText("Cello");
+        tuner->cboInstrument_Click();
+        sound->clear();
+        QLineEdit* edit = tuner->cboOptions->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "b");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(tuner->cboOptions->currentText(), QStringLiteral("b")); // shown only
+        QCOMPARE(tuner->OptionPrefix, QStringLiteral("a"));
+        QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("a*.wav"));
+
+        tuner->cboInstrument->setEditText("Banjo"); // differs from the selected entry
+        tuner->cboInstrument->lineEdit()->setFocus();
+        QTest::keyClick(tuner->cboInstrument->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(tuner->cboInstrument->lineEdit(), Qt::Key_Tab);
+        QVERIFY(sound->calls().empty());
+        QCOMPARE(AppModul::InstrumentPath, app->tunesPath() + "Cello/");
+    }
+
     void settingTheTextRunsNoSelection() {
         start();
         sound->clear();
