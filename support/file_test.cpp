@@ -55,16 +55,24 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
     const int fd = openRegularFileForReading(path);
     if (fd < 0)
         throw StepFailed("cannot open " + path.toStdString());
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_size > maxBytes) {
         ::close(fd);
         throw StepFailed("cannot read " + path.toStdString());
     }
-    if (file.size() > maxBytes)
-        throw StepFailed("file too large: " + path.toStdString());
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
-        throw StepFailed("file too large: " + path.toStdString());
+    // Exactly the file's size is allocated; a file that grew meanwhile is read only so far.
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
     return bytes;
 }
 

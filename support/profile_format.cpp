@@ -3,6 +3,7 @@
 #include "text_encoding.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace ProfileFormat {
 namespace {
@@ -61,6 +62,13 @@ class Lines {
     qsizetype pos_;
 };
 
+bool isSectionLine(QByteArrayView content) {
+    qsizetype i = 0;
+    while (i < content.size() && isBlank(content[i]))
+        ++i;
+    return i < content.size() && content[i] == '[';
+}
+
 ParsedLine parse(QByteArrayView content) {
     ParsedLine p;
     const QByteArrayView t = trimmed(content);
@@ -83,6 +91,20 @@ bool sameName(QByteArrayView bytes, const QString& wanted) {
     // which keeps a hostile megabyte-long key from being decoded at all.
     if (bytes.size() > 3 * wanted.size() || bytes.size() * 2 < wanted.size())
         return false;
+    // Names are nearly always ASCII on both sides: compare them without decoding, which keeps
+    // a scan over thousands of sections cheap.
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }) &&
+                       std::all_of(wanted.begin(), wanted.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        if (bytes.size() != wanted.size())
+            return false;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+            if (lower(char16_t(uchar(bytes[i]))) != lower(wanted[i].unicode()))
+                return false;
+        }
+        return true;
+    }
     return TextEncoding::decodeLine(bytes).compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
@@ -111,7 +133,10 @@ bool forFirstSection(QByteArrayView file, const QString& section, Visit visit) {
     bool inside = false;
     bool found = false;
     while (lines.next(line)) {
-        const ParsedLine p = parse(file.sliced(line.start, line.contentEnd - line.start));
+        const QByteArrayView content = file.sliced(line.start, line.contentEnd - line.start);
+        if (!inside && !isSectionLine(content))
+            continue; // outside the section only its header matters
+        const ParsedLine p = parse(content);
         if (p.kind == Kind::Section) {
             if (inside)
                 return true;

@@ -20,14 +20,13 @@ lib="$tmp/prefix/lib/veltrosan-tuner"
 [ -f "$tmp/prefix/share/applications/veltrosan-tuner.desktop" ]
 [ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/veltrosan-tuner.png" ]
 
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY="$display"
+for _ in $(seq 300); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+[ -s "$tmp/display" ] || { echo "the virtual display did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$tmp/display")"
 unset QT_QPA_PLATFORM
-for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Started through the link in bin/: the program finds its Tunes beside the real executable.
 "$tmp/prefix/bin/veltrosan-tuner" --ignored "an argument" &
