@@ -55,7 +55,7 @@ same 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; e
 [ -n "$keep" ] && cp "$tmp/shot.png" "$keep"
 
 "$closer" "Veltrosan Tuner" >/dev/null
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app" 2>/dev/null; then echo "closing the window did not end the program"; exit 1; fi
 wait "$app"; status=$?
 app=""
