@@ -31,6 +31,9 @@ void LoadAndShow(Tuner& tuner) {
     attempt([&] { tuner.TunersDir->Refresh(); });
     const int16_t count = tuner.TunersDir->ListCount();
     if (count > 0) {
+        // The instruments are appended in the folder list's order; they are handed to the
+        // drop-down in one go, which nothing can tell from one at a time.
+        QStringList instruments;
         for (int16_t i = 0; i < count; ++i) {
             QString name;
             attempt([&] { name = Commands::LastPathComponent(tuner.TunersDir->entry(i)); });
@@ -38,14 +41,16 @@ void LoadAndShow(Tuner& tuner) {
             attempt([&] { tuner.TunerFiles->Refresh(); });
             attempt([&] {
                 if (tuner.TunerFiles->ListCount() > 0)
-                    tuner.cboInstrument->addItem(name);
+                    instruments.append(name);
             });
         }
+        attempt([&] { tuner.cboInstrument->addItems(instruments); });
         attempt([&] {
             // Setting the text selects the entry of that name where there is one, as a pick
             // would; without one the text stands alone. No handler runs either way.
             const QString name = QStringLiteral("Ukulele");
-            const int entry = tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            const int entry =
+                tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
             if (entry >= 0)
                 tuner.cboInstrument->setCurrentIndex(entry);
             tuner.cboInstrument->setEditText(name);

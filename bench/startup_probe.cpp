@@ -1,18 +1,24 @@
-// Starts either the tuner (on the given application folder) or a bare window with one empty
-// widget, and writes one line to standard output when the window has first been painted:
-// "painted <peak resident kB>". The parent measures the time from its start to that line.
+// Starts the tuner on the given application folder, or (built as startup_floor, linked with Qt
+// alone) a bare window with one empty widget, and writes one line when the window has first
+// been painted: "painted <wall clock in ns> <peak resident kB>". The caller subtracts the wall
+// clock it read just before starting the program.
 //
-//   startup_probe tuner <application folder>
-//   startup_probe bare
+//   startup_probe <application folder>
+//   startup_floor
 
+#ifndef TUNER_PROBE_FLOOR
 #include "app/globals.h"
 #include "app/startup.h"
 #include "support/sound.h"
 #include "ui/tuner.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 #include <cstdio>
+#include <ctime>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
@@ -24,9 +30,12 @@ class FirstPaint : public QObject {
             seen_ = true;
             // Report once this paint has been delivered.
             QTimer::singleShot(0, [] {
+                timespec now{};
+                clock_gettime(CLOCK_REALTIME, &now);
                 rusage usage{};
                 getrusage(RUSAGE_SELF, &usage);
-                std::printf("painted %ld\n", usage.ru_maxrss);
+                std::printf("painted %lld %ld\n", now.tv_sec * 1000000000LL + now.tv_nsec,
+                            usage.ru_maxrss);
                 std::fflush(stdout);
                 QApplication::exit(0);
             });
@@ -43,29 +52,29 @@ class FirstPaint : public QObject {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     FirstPaint probe;
-    const QString mode = argc > 1 ? argv[1] : "";
-    std::unique_ptr<QWidget> bare;
-    std::unique_ptr<Tuner> tuner;
-    if (mode == "tuner" && argc > 2) {
-        AppModul::AppPath = QString::fromLocal8Bit(argv[2]);
-        if (!AppModul::AppPath.endsWith('/'))
-            AppModul::AppPath += '/';
-        AppModul::InitAppNames();
-        tuner = std::make_unique<Tuner>();
-        tuner->installEventFilter(&probe);
-        AppModul::LoadAndShow(*tuner);
-    } else if (mode == "bare") {
-        bare = std::make_unique<QWidget>();
-        bare->resize(384, 550);
-        new QWidget(bare.get());
-        bare->installEventFilter(&probe);
-        bare->show();
-    } else {
-        std::fprintf(stderr, "usage: startup_probe tuner <folder> | bare\n");
+#ifdef TUNER_PROBE_FLOOR
+    (void)argv;
+    QWidget bare;
+    bare.resize(384, 550);
+    new QWidget(&bare);
+    bare.installEventFilter(&probe);
+    bare.show();
+    return QApplication::exec();
+#else
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: startup_probe <application folder>\n");
         return 2;
     }
+    AppModul::AppPath = QString::fromLocal8Bit(argv[1]);
+    if (!AppModul::AppPath.endsWith('/'))
+        AppModul::AppPath += '/';
+    AppModul::InitAppNames();
+    auto tuner = std::make_unique<Tuner>();
+    tuner->installEventFilter(&probe);
+    AppModul::LoadAndShow(*tuner);
     const int status = QApplication::exec();
     tuner.reset();
     Sound::shutdown();
     return status;
+#endif
 }

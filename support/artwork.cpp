@@ -231,8 +231,4 @@ QImage iconImage() {
     return small.convertToFormat(QImage::Format_Indexed8, classicPalette(), Qt::ThresholdDither);
 }
 
-QIcon programIcon() {
-    return QIcon(QPixmap::fromImage(iconImage()));
-}
-
 } // namespace Artwork

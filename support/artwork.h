@@ -3,7 +3,6 @@
 // come from this code.
 
 #include <QColor>
-#include <QIcon>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -34,6 +33,5 @@ QImage drawHead(const HeadDesign& design, bool lit);
 
 // 32 x 32 pixels in the 16 colours of the classic palette: a small head drawn by drawHead.
 QImage iconImage();
-QIcon programIcon();
 
 } // namespace Artwork

@@ -26,7 +26,6 @@ class Mixer {
     // the next call; a one-shot plays to its last sample, then silence.
     void start(std::shared_ptr<const Recording> recording, bool loop);
     void render(float* stereoOut, int frames);
-    int outputRate() const { return outputRate_; }
 
   private:
     struct Voice {

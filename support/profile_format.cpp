@@ -93,13 +93,16 @@ bool sameName(QByteArrayView bytes, const QString& wanted) {
         return false;
     // Names are nearly always ASCII on both sides: compare them without decoding, which keeps
     // a scan over thousands of sections cheap.
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }) &&
-                       std::all_of(wanted.begin(), wanted.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }) &&
+        std::all_of(wanted.begin(), wanted.end(), [](QChar c) { return c.unicode() < 0x80; });
     if (ascii) {
         if (bytes.size() != wanted.size())
             return false;
         for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+            const auto lower = [](char16_t c) {
+                return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+            };
             if (lower(char16_t(uchar(bytes[i]))) != lower(wanted[i].unicode()))
                 return false;
         }

@@ -3,13 +3,16 @@
 #include "sound.h"
 #include "wav_decoder.h"
 
+#include <QString>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
-// Sound through SDL's audio device: one device, opened on a helper thread at the first call so
-// that neither start-up nor a press waits for the sound server, and opened again on a later
-// call when it could not be opened (no server yet). Without a device calls are silent.
+// Sound through SDL's audio device: one device, opened on a helper thread so that neither
+// start-up nor a press waits for the sound libraries or the sound server, and opened again on
+// a later call when it could not be opened (no server yet). Until the helper has loaded the
+// libraries, the latest call waits for it and then plays; without a device calls are silent.
 class SdlSoundBackend : public Sound::Backend {
   public:
     // 512 frames at 48 kHz (10.7 ms): measured with bench/sound_bench on a null sink, 256
@@ -23,14 +26,25 @@ class SdlSoundBackend : public Sound::Backend {
     void play(const QString& path, unsigned flags) override;
 
   private:
-    void openDeviceInBackground();
+    struct Request {
+        QString path;
+        unsigned flags = 0;
+        bool waiting = false;
+    };
+    void startHelper();
+    void openDevice();
+    void playWaitingRequest();
+    static bool loops(unsigned flags);
     static void callback(void* user, unsigned char* stream, int bytes);
 
     const int bufferFrames_;
     Mixer mixer_{kRate};
-    RecordingCache cache_;
-    std::thread opener_;
-    std::atomic<bool> opening_{false};
+    RecordingCache cache_; // used on the calling thread only
+    std::thread helper_;
+    std::atomic<bool> helping_{false};
     std::atomic<unsigned> device_{0};
     std::chrono::steady_clock::time_point lastAttempt_{};
+    std::mutex mutex_;   // guards ready_ and waiting_
+    bool ready_ = false; // the libraries are loaded and the first request handled
+    Request waiting_;
 };

@@ -11,8 +11,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-} // namespace
-
 QString fromWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -22,6 +20,8 @@ QString fromWindows1252(QByteArrayView bytes) {
     }
     return text;
 }
+
+} // namespace
 
 QByteArray toWindows1252(const QString& text) {
     QByteArray bytes;

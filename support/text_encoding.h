@@ -12,7 +12,6 @@
 namespace TextEncoding {
 
 QString decodeLine(QByteArrayView bytes);
-QString fromWindows1252(QByteArrayView bytes);
 // Characters that Windows-1252 cannot hold become "?".
 QByteArray toWindows1252(const QString& text);
 

@@ -1,11 +1,11 @@
 #include "wav_decoder.h"
 
 #include "file_test.h"
+#include "sound_libraries.h"
 
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,6 +76,7 @@ float audible(float x) {
 std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) {
     if (!sf)
         return nullptr;
+    const SoundLibraries& lib = soundLibraries();
     std::shared_ptr<Recording> rec;
     const int major = info.format & SF_FORMAT_TYPEMASK;
     if ((major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) && info.channels >= 1 &&
@@ -83,7 +84,7 @@ std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) 
         info.samplerate <= kMaxRate && info.frames > 0 &&
         info.frames * info.channels <= kMaxSamples) {
         std::vector<float> raw(size_t(info.frames * info.channels));
-        if (sf_readf_float(sf, raw.data(), info.frames) == info.frames) {
+        if (lib.sf_readf_float(sf, raw.data(), info.frames) == info.frames) {
             rec = std::make_shared<Recording>();
             rec->sampleRate = info.samplerate;
             rec->samples.resize(size_t(info.frames) * 2);
@@ -96,7 +97,7 @@ std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) 
             }
         }
     }
-    sf_close(sf);
+    lib.sf_close(sf);
     return rec;
 }
 
@@ -105,10 +106,13 @@ std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) 
 std::shared_ptr<const Recording> decodeWavBytes(QByteArrayView bytes) {
     if (!dataChunkComplete(bytes.first(std::min<qsizetype>(bytes.size(), 1 << 20)), bytes.size()))
         return nullptr;
+    const SoundLibraries& lib = soundLibraries();
+    if (!lib.haveSndfile)
+        return nullptr;
     MemoryFile file{bytes, 0};
     SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
     SF_INFO info{};
-    return decodeOpened(sf_open_virtual(&io, SFM_READ, &info, &file), info);
+    return decodeOpened(lib.sf_open_virtual(&io, SFM_READ, &info, &file), info);
 }
 
 std::shared_ptr<const Recording> decodeWavFile(const QString& path) {
@@ -123,8 +127,13 @@ std::shared_ptr<const Recording> decodeWavFile(const QString& path) {
         ::close(fd);
         return nullptr;
     }
+    const SoundLibraries& lib = soundLibraries();
+    if (!lib.haveSndfile) {
+        ::close(fd);
+        return nullptr;
+    }
     SF_INFO info{};
-    return decodeOpened(sf_open_fd(fd, SFM_READ, &info, SF_TRUE), info);
+    return decodeOpened(lib.sf_open_fd(fd, SFM_READ, &info, SF_TRUE), info);
 }
 
 std::shared_ptr<const Recording> RecordingCache::load(const QString& path) {

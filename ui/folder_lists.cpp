@@ -1,8 +1,10 @@
 #include "folder_lists.h"
 
 #include "../support/step.h"
+#include "folder_listing.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
@@ -52,7 +54,12 @@ void DirectoryList::setPath(const QString& folder) {
 }
 
 void DirectoryList::Refresh() {
-    QStringList names = QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    // A folder whose entries have not changed since it was read is not read again.
+    const QByteArray stamp = FolderListing::stamp(path_);
+    if (!stamp.isEmpty() && stamp == listed_)
+        return;
+    listed_ = stamp;
+    QStringList names = FolderListing::entryNames(path_, true);
     sortByName(names);
     entries_.clear();
     const QString base = path_.endsWith(u'/') ? path_ : path_ + u'/';
@@ -90,9 +97,17 @@ void FileList::setPattern(const QString& pattern) {
 }
 
 void FileList::Refresh() {
+    // The folder is read again only when its entries changed; a new pattern just filters anew.
+    const QByteArray stamp = FolderListing::stamp(path_);
+    if (stamp.isEmpty() || stamp != listed_) {
+        allFiles_ = FolderListing::entryNames(path_, false);
+        listed_ = stamp;
+    } else if (pattern_ == listedPattern_) {
+        return;
+    }
+    listedPattern_ = pattern_;
     names_.clear();
-    const QStringList all = QDir(path_).entryList(QDir::Files, QDir::NoSort);
-    for (const QString& name : all)
+    for (const QString& name : allFiles_)
         if (matches(name, pattern_))
             names_.append(name);
     sortByName(names_);

@@ -28,6 +28,7 @@ class DirectoryList : public QListWidget {
   private:
     QString path_;
     QStringList entries_;
+    QByteArray listed_; // the state of the folder when it was read
 };
 
 // The files of one folder whose names match a pattern in which * stands for any run of
@@ -62,4 +63,7 @@ class FileList : public QListWidget {
     QString path_;
     QString pattern_ = QStringLiteral("*.wav");
     QStringList names_;
+    QStringList allFiles_; // every file of the folder last read, before the pattern
+    QByteArray listed_;
+    QString listedPattern_;
 };

@@ -40,6 +40,8 @@ QComboBox* dropDown(QWidget* parent, const QString& text, QColor textColour) {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // Its size is fixed: measuring every entry (a thousand instruments) would be wasted.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // An entry is picked from the list only: leaving the edit field or pressing Enter with an
     // entry's text in it must not count as a pick.
     QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);

@@ -38,7 +38,8 @@ QByteArray patched(QByteArray bytes, int offset, quint32 value) {
 
 QMap<QString, QByteArray> fingerprints(const QString& folder) {
     QMap<QString, QByteArray> prints;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         if (!QFileInfo(path).isFile() || QFileInfo(path).isSymLink())
@@ -78,7 +79,8 @@ class TestHostileInput : public QObject {
         tunes = app.tunesPath();
         const QByteArray layout = designLayout().toUtf8();
         const QByteArray good = wavBytes(tone(440, 0.2));
-        QByteArray bmp = readFile((app.pictures(app.instrument("Good", {"1.wav"})), tunes + "Good/all-off.bmp"));
+        QByteArray bmp =
+            readFile((app.pictures(app.instrument("Good", {"1.wav"})), tunes + "Good/all-off.bmp"));
         writeFile(tunes + "Good/tuner.ini", "[Veltrosan Tuner]\n" + layout);
 
         // Profiles.
@@ -86,14 +88,19 @@ class TestHostileInput : public QObject {
         for (int i = 0; i < 70000; ++i)
             binary.append(char((i * 7919 + 13) % 256));
         instrument("Binary", binary);
-        instrument("Nul bytes", QByteArray("[Veltrosan Tuner]\nOptions=2\0\nOption1=a\0b\nTuner1-Top=\0\n", 53) + layout);
-        instrument("Long line", "[Veltrosan Tuner]\nx=" + QByteArray(50 * 1024 * 1024, 'x') + "\n" + layout);
+        instrument("Nul bytes",
+                   QByteArray("[Veltrosan Tuner]\nOptions=2\0\nOption1=a\0b\nTuner1-Top=\0\n", 53) +
+                       layout);
+        instrument("Long line",
+                   "[Veltrosan Tuner]\nx=" + QByteArray(50 * 1024 * 1024, 'x') + "\n" + layout);
         QByteArray sections;
         for (int i = 0; i < 100000; ++i)
             sections += "[Section " + QByteArray::number(i) + "]\nOptions=5\n";
-        instrument("Many sections", sections + "[Veltrosan Tuner]\nOptions=1\nOption1=x\n" + layout);
+        instrument("Many sections",
+                   sections + "[Veltrosan Tuner]\nOptions=1\nOption1=x\n" + layout);
         instrument("No newline", "[Veltrosan Tuner]\n" + layout + "Options=1\nOption1=x");
-        instrument("Options 1e300", "[Veltrosan Tuner]\nOptions=1e300\nOption1=a\nOption99=b\n" + layout);
+        instrument("Options 1e300",
+                   "[Veltrosan Tuner]\nOptions=1e300\nOption1=a\nOption99=b\n" + layout);
         instrument("Options 1e400", "[Veltrosan Tuner]\nOptions=1e400\nOption1=a\n" + layout);
 
         // Bitmaps.
@@ -119,7 +126,8 @@ class TestHostileInput : public QObject {
         writeFile(wavs + "2.wav", good.left(good.size() / 2));
         writeFile(wavs + "3.wav", patched(good, 40, 0xFFFFFF00u));
         writeFile(wavs + "4.wav", patched(good, 22, 0xFFFF));
-        writeFile(wavs + "5.wav", "FORM\0\0\0\x10" "AIFFCOMM and more");
+        writeFile(wavs + "5.wav", "FORM\0\0\0\x10"
+                                  "AIFFCOMM and more");
         writeFile(wavs + "6.wav", "not a recording at all");
         writeFile(wavs + "7.wav", patched(patched(good, 24, 0), 28, 0)); // rate 0
 
@@ -151,7 +159,8 @@ class TestHostileInput : public QObject {
         clock.start();
         auto tuner = startTuner(app);
         QVERIFY(clock.elapsed() < kHangMs);
-        QVERIFY2(tuner->cboInstrument->count() >= 18, qPrintable(QString::number(tuner->cboInstrument->count())));
+        QVERIFY2(tuner->cboInstrument->count() >= 18,
+                 qPrintable(QString::number(tuner->cboInstrument->count())));
         QVERIFY(QTest::qWaitForWindowExposed(tuner.get()));
 
         for (int i = 0; i < tuner->cboInstrument->count(); ++i) {
@@ -215,7 +224,10 @@ class TestHostileInput : public QObject {
         // Each write either happened whole or not at all: the file is a complete profile.
         QVERIFY(after.endsWith('\n'));
         QCOMPARE(after.count('\n'), before.count('\n'));
-        QVERIFY(QDir(app.appPath()).entryList(QDir::Files | QDir::Hidden).filter("tuner.ini.").isEmpty());
+        QVERIFY(QDir(app.appPath())
+                    .entryList(QDir::Files | QDir::Hidden)
+                    .filter("tuner.ini.")
+                    .isEmpty());
     }
 
     void cleanupTestCase() { chmod(QFile::encodeName(tunes + "Closed").constData(), 0700); }

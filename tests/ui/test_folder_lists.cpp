@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/time.h>
 
 using Fixture::writeFile;
 
@@ -103,6 +104,27 @@ class TestFolderLists : public QObject {
         QCOMPARE(list.ListCount(), 1);
         list.Refresh();
         QCOMPARE(list.ListCount(), 2);
+    }
+
+    void anUnchangedFolderIsNotReadAgainButAChangeIsSeen() {
+        QTemporaryDir dir;
+        writeFile(dir.path() + "/a.wav", "x");
+        writeFile(dir.path() + "/b.txt", "x");
+        // Settled an hour ago: its listing may be kept.
+        const timeval past[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        QCOMPARE(utimes(QFile::encodeName(dir.path()).constData(), past), 0);
+        FileList list;
+        list.setPath(dir.path());
+        QCOMPARE(list.ListCount(), 1);
+        list.setPattern("*.txt"); // filters the kept names anew
+        QCOMPARE(list.entry(0), QStringLiteral("b.txt"));
+        writeFile(dir.path() + "/c.txt", "x"); // the folder's time stamp moves on
+        list.Refresh();
+        QCOMPARE(list.ListCount(), 2);
+        QFile::remove(dir.path() + "/b.txt");
+        QCOMPARE(utimes(QFile::encodeName(dir.path()).constData(), past), 0);
+        list.Refresh(); // an older stamp is still another stamp
+        QCOMPARE(list.ListCount(), 1);
     }
 
     void aPickByTheUserIsReported() {

@@ -9,13 +9,13 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
-#include <QDir>
 #include <QWindow>
 
 using namespace Fixture;
@@ -23,8 +23,8 @@ using namespace Fixture;
 namespace {
 
 const Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
-const Qt::KeyboardModifiers kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier,
-                                            Qt::ControlModifier, Qt::AltModifier};
+const Qt::KeyboardModifiers kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                            Qt::AltModifier};
 
 // Which look a peg shows: 1 lit, 0 dark, -1 neither (or it has no size).
 int look(const Tuner& t, const PictureBox& peg) {
@@ -76,7 +76,8 @@ class TestSoak : public QObject {
                     QTest::mouseRelease(peg, button, keys, QPoint(1, 1));
                     what = "peg";
                 } else {
-                    tuner->picTuner_MouseDown(int16_t(k), 1, 0, 0, 0); // no size: no mouse reaches it
+                    tuner->picTuner_MouseDown(int16_t(k), 1, 0, 0,
+                                              0); // no size: no mouse reaches it
                     what = "peg without size";
                 }
             } else if (dice < 60) {
@@ -84,7 +85,8 @@ class TestSoak : public QObject {
                 QTest::mouseRelease(tuner->picSwitch, button, keys, QPoint(5, 5));
                 what = "switch";
             } else if (dice < 65) {
-                QTest::mouseDClick(window, Qt::LeftButton, {}, tuner->picSwitch->geometry().center());
+                QTest::mouseDClick(window, Qt::LeftButton, {},
+                                   tuner->picSwitch->geometry().center());
                 what = "switch double click";
             } else if (dice < 77) {
                 FileList* files = tuner->TunerFiles;
@@ -107,7 +109,8 @@ class TestSoak : public QObject {
                 QAbstractItemView* view = box->view();
                 const QModelIndex entry = view->model()->index(int(rng.bounded(box->count())), 0);
                 view->scrollTo(entry);
-                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(entry).center());
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                  view->visualRect(entry).center());
                 box->hidePopup();
                 what = "instrument by mouse";
             } else if (dice < 98) {
@@ -136,7 +139,8 @@ class TestSoak : public QObject {
                 QVERIFY2(l != -1 || peg->width() <= 0 || peg->height() <= 0, qPrintable(what));
                 lit += l == 1;
             }
-            QVERIFY2(lit <= 1, qPrintable(QStringLiteral("%1 pegs lit after %2").arg(lit).arg(what)));
+            QVERIFY2(lit <= 1,
+                     qPrintable(QStringLiteral("%1 pegs lit after %2").arg(lit).arg(what)));
         }
         for (auto it = done.cbegin(); it != done.cend(); ++it)
             qInfo("%6d %s", it.value(), qPrintable(it.key()));
