@@ -6,6 +6,7 @@
 
 #include "support/sdl_sound_backend.h"
 #include "support/sound.h"
+#include "wav_file.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,31 +27,10 @@ namespace {
 constexpr int kRate = 48000;
 
 QByteArray wav(double frequency, double seconds) {
-    const int n = int(seconds * kRate);
-    QByteArray b("RIFF....WAVEfmt ");
-    auto put32 = [&](quint32 v) {
-        char c[4];
-        qToLittleEndian(v, c);
-        b.append(c, 4);
-    };
-    auto put16 = [&](quint16 v) {
-        char c[2];
-        qToLittleEndian(v, c);
-        b.append(c, 2);
-    };
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(kRate);
-    put32(kRate * 2);
-    put16(2);
-    put16(16);
-    b.append("data");
-    put32(quint32(n * 2));
-    for (int i = 0; i < n; ++i)
-        put16(quint16(int16_t(std::lround(16000 * std::sin(2 * M_PI * frequency * i / kRate)))));
-    qToLittleEndian(quint32(b.size() - 8), b.data() + 4);
-    return b;
+    std::vector<int16_t> samples(size_t(seconds * kRate));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(std::lround(16000 * std::sin(2 * M_PI * frequency * double(i) / kRate)));
+    return pcm16WavFile(samples, kRate, 1);
 }
 
 class Capture {

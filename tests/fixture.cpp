@@ -1,12 +1,13 @@
 #include "fixture.h"
+#include "wav_file.h"
 
 #include "app/globals.h"
 #include "app/startup.h"
 #include "ui/tuner.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QtEndian>
 #include <cmath>
 #include <stdexcept>
 
@@ -26,37 +27,8 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
-namespace {
-void put32(QByteArray& b, quint32 v) {
-    char bytes[4];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 4);
-}
-void put16(QByteArray& b, quint16 v) {
-    char bytes[2];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 2);
-}
-} // namespace
-
 QByteArray wavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
-    QByteArray b;
-    const quint32 dataSize = quint32(samples.size() * 2);
-    b.append("RIFF");
-    put32(b, 36 + dataSize);
-    b.append("WAVEfmt ");
-    put32(b, 16);
-    put16(b, 1);
-    put16(b, quint16(channels));
-    put32(b, quint32(rate));
-    put32(b, quint32(rate * channels * 2));
-    put16(b, quint16(channels * 2));
-    put16(b, 16);
-    b.append("data");
-    put32(b, dataSize);
-    for (int16_t s : samples)
-        put16(b, quint16(s));
-    return b;
+    return pcm16WavFile(samples, rate, channels);
 }
 
 void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate, int channels) {
@@ -128,6 +100,13 @@ QString designLayout() {
                 .arg(places[n][2])
                 .arg(places[n][3]);
     return text;
+}
+
+QStringList entries(const QComboBox& box) {
+    QStringList list;
+    for (int i = 0; i < box.count(); ++i)
+        list << box.itemText(i);
+    return list;
 }
 
 QImage shown(QWidget& window, const QWidget& control) {

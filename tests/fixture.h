@@ -13,6 +13,7 @@
 #include "support/sound.h"
 
 class Tuner;
+class QComboBox;
 
 namespace Fixture {
 
@@ -52,6 +53,9 @@ class AppFolder {
 
 // The peg layout of the design, as profile lines.
 QString designLayout();
+
+// The entries of a drop-down list, in order.
+QStringList entries(const QComboBox& box);
 
 // What the window shows where the control lies, and the same rectangle of a picture.
 QImage shown(QWidget& window, const QWidget& control);

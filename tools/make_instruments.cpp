@@ -5,6 +5,7 @@
 //   make_instruments --icon <32.png> <128.png>
 
 #include "string_synth.h"
+#include "wav_file.h"
 #include "support/artwork.h"
 
 #include <QDir>
@@ -69,6 +70,10 @@ QString profileText(const Instrument& in, const std::array<QRect, 6>& areas, boo
     return t;
 }
 
+QByteArray wav(const std::vector<int16_t>& samples) {
+    return pcm16WavFile(samples, StringSynth::kRate, 1);
+}
+
 bool write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
@@ -114,7 +119,7 @@ bool makeInstrument(const QString& tunes, const Instrument& in) {
                                                 : StringSynth::sustained(f, 2.0);
             const QString name =
                 QStringLiteral("%1%2-%3.wav").arg(prefix).arg(k + 1).arg(in.notes[k]);
-            ok = ok && write(folder + name, StringSynth::wavFile(samples));
+            ok = ok && write(folder + name, wav(samples));
         }
     }
     return ok;
@@ -151,7 +156,7 @@ int main(int argc, char** argv) {
          QColor(182, 104, 42),
          {{"bowed", false, false}, {"pizzicato", true, true}}},
     };
-    bool ok = write(tunes + "release.wav", StringSynth::wavFile(StringSynth::release()));
+    bool ok = write(tunes + "release.wav", wav(StringSynth::release()));
     for (const Instrument& in : instruments)
         ok = makeInstrument(tunes, in) && ok;
     return ok ? 0 : 1;

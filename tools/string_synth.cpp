@@ -137,34 +137,5 @@ std::vector<int16_t> release() {
     return toPcm(out, 0.15);
 }
 
-QByteArray wavFile(const std::vector<int16_t>& samples) {
-    QByteArray b;
-    auto put32 = [&](quint32 v) {
-        char c[4];
-        qToLittleEndian(v, c);
-        b.append(c, 4);
-    };
-    auto put16 = [&](quint16 v) {
-        char c[2];
-        qToLittleEndian(v, c);
-        b.append(c, 2);
-    };
-    const quint32 data = quint32(samples.size() * 2);
-    b.append("RIFF");
-    put32(36 + data);
-    b.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(kRate);
-    put32(kRate * 2);
-    put16(2);
-    put16(16);
-    b.append("data");
-    put32(data);
-    for (int16_t s : samples)
-        put16(quint16(s));
-    return b;
-}
 
 } // namespace StringSynth

@@ -25,6 +25,4 @@ std::vector<int16_t> sustained(double frequency, double seconds);
 // A short, soft damping sound that ends a tone.
 std::vector<int16_t> release();
 
-QByteArray wavFile(const std::vector<int16_t>& samples);
-
 } // namespace StringSynth

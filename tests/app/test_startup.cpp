@@ -15,12 +15,6 @@
 using namespace Fixture;
 
 namespace {
-QStringList entries(const QComboBox& box) {
-    QStringList list;
-    for (int i = 0; i < box.count(); ++i)
-        list << box.itemText(i);
-    return list;
-}
 
 bool releasePlayed(RecordedSound& sound) {
     for (const SoundCall& call : sound.calls())

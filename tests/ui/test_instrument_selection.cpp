@@ -12,14 +12,6 @@
 
 using namespace Fixture;
 
-namespace {
-QStringList entries(const QComboBox& box) {
-    QStringList list;
-    for (int i = 0; i < box.count(); ++i)
-        list << box.itemText(i);
-    return list;
-}
-} // namespace
 
 class TestInstrumentSelection : public QObject {
     Q_OBJECT
