@@ -231,14 +231,14 @@ std::optional<QByteArray> withValue(QByteArrayView file, const QString& section,
         out.append(file.sliced(replace->contentEnd));
     } else if (sectionFound) {
         out.append(file.first(insertAfter.end));
-        if (!insertAfter.terminated)
-            out.append(eol);
+        if (!insertAfter.terminated) // a last line ending in CR alone needs only the LF
+            out.append(insertAfter.contentEnd < insertAfter.end ? QByteArray("\n") : eol);
         out.append(entry + eol);
         out.append(file.sliced(insertAfter.end));
     } else {
         out.append(file);
         if (file.size() > bodyStart(file) && !file.endsWith('\n'))
-            out.append(eol);
+            out.append(file.endsWith('\r') ? QByteArray("\n") : eol);
         out.append('[' + encode(section) + ']' + eol + entry + eol);
     }
     return out;

@@ -114,6 +114,11 @@ class TestProfile : public QObject {
         QCOMPARE(readFile(f), QByteArray("[Veltrosan Tuner]\nA=1\r\nB=2\n"));
         QCOMPARE(read(f, "B"), QStringLiteral("2"));
         QCOMPARE(read(f, "A"), QStringLiteral("1"));
+        // The same in a CRLF file, and with the section header as that last line.
+        writeFile(f, "\r\n[s\r");
+        WriteProfileString(" S ", "Options", "3", f);
+        QCOMPARE(readFile(f), QByteArray("\r\n[s\r\nOptions=3\r\n"));
+        QCOMPARE(ReadProfileString("s", "Options", f), QStringLiteral("3"));
     }
 
     void windowsFilesWork() {
