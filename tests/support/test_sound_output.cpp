@@ -185,6 +185,26 @@ class TestSoundOutput : public QObject {
         QVERIFY(rms(capture.samples(stop + ms(150), ms(250))) < 0.005);
     }
 
+    void withoutAServerItRunsOnAndLaterFindsOne() {
+        Capture capture(monitor); // started while the server can still be found
+        Sound::shutdown();
+        qputenv("SDL_AUDIODRIVER", "pulseaudio");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/native");
+        QElapsedTimer clock;
+        clock.start();
+        Sound::LoopSoundFile(a); // no server: silent, and the call still returns at once
+        QVERIFY(clock.elapsed() < 500);
+        capture.wait(1200);
+        qunsetenv("PULSE_SERVER");
+        const qsizetype start = capture.mark();
+        Sound::LoopSoundFile(a); // a later call opens the device again
+        capture.wait(1000);
+        const std::vector<float> s = capture.samples(start + ms(500), ms(300));
+        QVERIFY2(level(s, 440) > 0.3, qPrintable(QString::number(level(s, 440))));
+        Sound::PlaySoundFile(dir.path() + "/none.wav");
+        qunsetenv("SDL_AUDIODRIVER");
+    }
+
     void aMissingFileEndsTheSound() {
         Capture capture(monitor);
         Sound::LoopSoundFile(a);
