@@ -3,6 +3,7 @@
 #include "file_test.h"
 #include "sound_libraries.h"
 
+#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -137,20 +138,16 @@ std::shared_ptr<const Recording> decodeWavFile(const QString& path) {
 }
 
 std::shared_ptr<const Recording> RecordingCache::load(const QString& path) {
-    const int fd = openRegularFileForReading(path);
-    if (fd < 0)
-        return nullptr;
+    // A press of a peg whose recording is cached costs one stat (which never blocks, unlike an
+    // open of a FIFO); the file is opened only to decode it.
     struct stat st {};
-    const bool statted = ::fstat(fd, &st) == 0;
-    ::close(fd);
-    if (!statted)
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return nullptr;
-    QByteArray identity;
-    identity = QByteArray::number(qlonglong(st.st_size)) + ':' +
-               QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
-               QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ':' +
-               QByteArray::number(qulonglong(st.st_ino)) + ':' +
-               QByteArray::number(qulonglong(st.st_dev));
+    const QByteArray identity = QByteArray::number(qlonglong(st.st_size)) + ':' +
+                                QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
+                                QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ':' +
+                                QByteArray::number(qulonglong(st.st_ino)) + ':' +
+                                QByteArray::number(qulonglong(st.st_dev));
     auto it = entries_.find(path);
     if (it != entries_.end() && it->identity == identity) {
         it->lastUse = ++clock_;

@@ -121,6 +121,11 @@ bool shows(QWidget& window, const QWidget& control, int blue) {
     return shown(window, control) == pictureRegion(placePicture(blue), control.geometry());
 }
 
+void choose(Tuner& tuner, const QString& name) {
+    tuner.cboInstrument->setEditText(name);
+    tuner.cboInstrument_Click();
+}
+
 std::unique_ptr<Tuner> startTuner(const AppFolder& folder) {
     AppModul::AppPath = folder.appPath();
     AppModul::InitAppNames();

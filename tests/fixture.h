@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/sound.h"
+#include "ui/tuner.h"
 
-class Tuner;
 class QComboBox;
 
 namespace Fixture {
@@ -63,6 +63,9 @@ QImage pictureRegion(const QImage& picture, const QRect& rect);
 // Whether the control shows the region under it of the picture with this blue.
 bool shows(QWidget& window, const QWidget& control, int blue);
 
+// Makes the instrument of that name current, as a pick in the drop-down list does.
+void choose(Tuner& tuner, const QString& name);
+
 // Sets the start-up globals for the folder, builds the window and runs the start-up on it.
 std::unique_ptr<Tuner> startTuner(const AppFolder& folder);
 
@@ -78,6 +81,15 @@ class RecordedSound {
     ~RecordedSound();
     std::vector<SoundCall>& calls();
     void clear() { calls().clear(); }
+};
+
+// What a window test works with: recorded sound, an application folder and, once started, the
+// window; taken down in that order's reverse.
+struct Session {
+    RecordedSound sound;
+    AppFolder app;
+    std::unique_ptr<Tuner> tuner;
+    void start() { tuner = startTuner(app); }
 };
 
 } // namespace Fixture

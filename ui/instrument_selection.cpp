@@ -125,7 +125,6 @@ void Tuner::cboInstrument_Click() {
     attempt([&] { LoadPicture(*picAllOn, AllOnFile); });
     attempt([&] { ReadPegLayout(InstrumentIniFile); });
     attempt([&] { useOffPictureAsBackground(); });
-    for (PictureBox* peg : picTuner)
-        attempt([&] { CopyPicture(*peg, *picAllOff); });
+    darkenAllPegs();
     attempt([&] { CopyPicture(*picSwitch, *picAllOn); });
 }

@@ -202,10 +202,13 @@ class TestSound : public QObject {
         QFile::remove(path("c.wav"));
         QVERIFY(!cache.load(path("c.wav")));
 
-        RecordingCache small(200 * 1024); // room for one recording of 0.1 s at a time
+        RecordingCache small(50 * 1024); // room for one recording of 0.1 s (38 kB) at a time
         writeWav(path("d.wav"), tone(440, 0.1));
         writeWav(path("e.wav"), tone(660, 0.1));
-        QVERIFY(small.load(path("d.wav")) && small.load(path("e.wav")));
+        const auto d = small.load(path("d.wav"));
+        QCOMPARE(small.load(path("d.wav")).get(), d.get());
+        QVERIFY(small.load(path("e.wav")));
+        QVERIFY(small.load(path("d.wav")).get() != d.get()); // d made room for e
     }
 
     void routinesPassTheirFlags() {

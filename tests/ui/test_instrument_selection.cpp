@@ -12,55 +12,42 @@
 
 using namespace Fixture;
 
-
 class TestInstrumentSelection : public QObject {
     Q_OBJECT
-    std::unique_ptr<RecordedSound> sound;
-    std::unique_ptr<AppFolder> app;
-    std::unique_ptr<Tuner> tuner;
+    std::unique_ptr<Session> session;
 
     QString instrument(const QString& name, const QString& profile,
                        const QStringList& recordings = {"1.wav", "2.wav"}) {
-        const QString folder = app->instrument(name, recordings);
+        const QString folder = session->app.instrument(name, recordings);
         if (!profile.isNull())
-            app->profile(folder, "[Veltrosan Tuner]\n" + profile + designLayout());
+            session->app.profile(folder, "[Veltrosan Tuner]\n" + profile + designLayout());
         return folder;
     }
-    void choose(const QString& name) {
-        tuner->cboInstrument->setEditText(name);
-        tuner->cboInstrument_Click();
-    }
+    void choose(const QString& name) { Fixture::choose(*session->tuner, name); }
     bool allPegsShow(int blue) {
-        for (PictureBox* peg : tuner->picTuner)
-            if (!shows(*tuner, *peg, blue))
+        for (PictureBox* peg : session->tuner->picTuner)
+            if (!shows(*session->tuner, *peg, blue))
                 return false;
         return true;
     }
 
   private slots:
-    void init() {
-        sound = std::make_unique<RecordedSound>();
-        app = std::make_unique<AppFolder>();
-    }
-    void cleanup() {
-        tuner.reset();
-        app.reset();
-        sound.reset();
-    }
+    void init() { session = std::make_unique<Session>(); }
+    void cleanup() { session.reset(); }
 
     void selectionShowsTheInstrument() {
-        app->pictures(instrument("Ukulele", ""), QString(), 40, 200);
-        tuner = startTuner(*app);
-        QVERIFY(tuner->cboOptions->isHidden());
+        session->app.pictures(instrument("Ukulele", ""), QString(), 40, 200);
+        session->start();
+        QVERIFY(session->tuner->cboOptions->isHidden());
         QVERIFY(allPegsShow(40));
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
-        QCOMPARE(tuner->backgroundPicture(), placePicture(40));
-        QCOMPARE(tuner->grab(QRect(150, 20, 1, 1)).toImage().pixelColor(0, 0),
+        QVERIFY(shows(*session->tuner, *session->tuner->picSwitch, 200));
+        QCOMPARE(session->tuner->backgroundPicture(), placePicture(40));
+        QCOMPARE(session->tuner->grab(QRect(150, 20, 1, 1)).toImage().pixelColor(0, 0),
                  placePicture(40).pixelColor(150, 20));
-        QCOMPARE(AppModul::AllOnFile, app->tunesPath() + "Ukulele/all-on.bmp");
-        QCOMPARE(AppModul::InstrumentIniFile, app->tunesPath() + "Ukulele/tuner.ini");
+        QCOMPARE(AppModul::AllOnFile, session->app.tunesPath() + "Ukulele/all-on.bmp");
+        QCOMPARE(AppModul::InstrumentIniFile, session->app.tunesPath() + "Ukulele/tuner.ini");
         QCOMPARE(AppModul::SwitchOn, int16_t(1));
-        QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
+        QCOMPARE(session->tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
     }
 
     void optionList_data() {
@@ -90,28 +77,28 @@ class TestInstrumentSelection : public QObject {
         QFETCH(QString, keys);
         QFETCH(bool, shown);
         QFETCH(QStringList, expected);
-        app->pictures(instrument("Ukulele", keys));
+        session->app.pictures(instrument("Ukulele", keys));
         QElapsedTimer timer;
         timer.start();
-        tuner = startTuner(*app);
+        session->start();
         QVERIFY(timer.elapsed() < 5000); // never one profile read per number up to N
-        QCOMPARE(!tuner->cboOptions->isHidden(), shown);
+        QCOMPARE(!session->tuner->cboOptions->isHidden(), shown);
         if (!shown)
             return;
-        QCOMPARE(entries(*tuner->cboOptions), expected);
-        QCOMPARE(tuner->OptionPrefix, expected.value(0));
-        QCOMPARE(tuner->TunerFiles->Pattern(), expected.value(0) + "*.wav");
+        QCOMPARE(entries(*session->tuner->cboOptions), expected);
+        QCOMPARE(session->tuner->OptionPrefix, expected.value(0));
+        QCOMPARE(session->tuner->TunerFiles->Pattern(), expected.value(0) + "*.wav");
     }
 
     void noOptionValuesUseTheEmptyPrefix() {
         const QString folder = instrument("Ukulele", "Options=3\n");
         writeBmp(folder + "-all-off.bmp", placePicture(40));
         writeBmp(folder + "-all-on.bmp", placePicture(200));
-        tuner = startTuner(*app);
-        QCOMPARE(tuner->cboOptions->count(), 0);
-        QVERIFY(tuner->cboOptions->isVisible());
-        QCOMPARE(tuner->OptionPrefix, QString());
-        QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
+        session->start();
+        QCOMPARE(session->tuner->cboOptions->count(), 0);
+        QVERIFY(session->tuner->cboOptions->isVisible());
+        QCOMPARE(session->tuner->OptionPrefix, QString());
+        QCOMPARE(session->tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
         QCOMPARE(AppModul::AllOffFile, folder + "-all-off.bmp");
         QVERIFY(allPegsShow(40));
     }
@@ -119,70 +106,70 @@ class TestInstrumentSelection : public QObject {
     void plainPicturesFirstThenTheOptionsOwn() {
         const QString folder = instrument("Ukulele", "Options=2\nOption1=plucked\nOption2=bowed\n",
                                           {"plucked1.wav", "plucked2.wav", "bowed1.wav"});
-        app->pictures(folder, QString(), 40, 200);
-        app->pictures(folder, "plucked", 60, 220);
-        tuner = startTuner(*app);
+        session->app.pictures(folder, QString(), 40, 200);
+        session->app.pictures(folder, "plucked", 60, 220);
+        session->start();
         QVERIFY(allPegsShow(40)); // the plain picture wins in the selection
-        QCOMPARE(tuner->TunerFiles->ListCount(), 2);
+        QCOMPARE(session->tuner->TunerFiles->ListCount(), 2);
 
         // Picking the same option in the list: its own picture wins.
-        QComboBox* options = tuner->cboOptions;
+        QComboBox* options = session->tuner->cboOptions;
         options->showPopup();
         QAbstractItemView* view = options->view();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(view->model()->index(0, 0)).center());
         QVERIFY(allPegsShow(60));
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 220));
-        QCOMPARE(tuner->backgroundPicture(), placePicture(60));
+        QVERIFY(shows(*session->tuner, *session->tuner->picSwitch, 220));
+        QCOMPARE(session->tuner->backgroundPicture(), placePicture(60));
 
         // With the keyboard: the next option, which has no pictures of its own.
         options->lineEdit()->setFocus();
         QTest::keyClick(options->lineEdit(), Qt::Key_Down);
-        QCOMPARE(tuner->OptionPrefix, QStringLiteral("bowed"));
+        QCOMPARE(session->tuner->OptionPrefix, QStringLiteral("bowed"));
         QVERIFY(allPegsShow(40));
-        QCOMPARE(tuner->TunerFiles->ListCount(), 1);
-        QCOMPARE(tuner->TunerFiles->entry(0), QStringLiteral("bowed1.wav"));
+        QCOMPARE(session->tuner->TunerFiles->ListCount(), 1);
+        QCOMPARE(session->tuner->TunerFiles->entry(0), QStringLiteral("bowed1.wav"));
     }
 
     void onlyTheOptionsPicturesAreUsed() {
         const QString folder = instrument("Ukulele", "Options=1\nOption1=plucked\n");
-        app->pictures(folder, "plucked", 60, 220);
-        tuner = startTuner(*app);
+        session->app.pictures(folder, "plucked", 60, 220);
+        session->start();
         QVERIFY(allPegsShow(60));
         QCOMPARE(AppModul::AllOnFile, folder + "plucked-all-on.bmp");
     }
 
     void optionProfileGivesTheLayout() {
         const QString folder = instrument("Ukulele", "Options=1\nOption1=plucked\n");
-        app->pictures(folder);
-        app->profile(folder, "[Veltrosan Tuner]\nOptions=0\nTuner1-Top=5\nTuner1-Left=6\n",
-                     "plucked-tuner.ini");
-        tuner = startTuner(*app);
-        QCOMPARE(tuner->picTuner[0]->geometry(), QRect(6, 5, 0, 0));
+        session->app.pictures(folder);
+        session->app.profile(folder, "[Veltrosan Tuner]\nOptions=0\nTuner1-Top=5\nTuner1-Left=6\n",
+                             "plucked-tuner.ini");
+        session->start();
+        QCOMPARE(session->tuner->picTuner[0]->geometry(), QRect(6, 5, 0, 0));
         QCOMPARE(AppModul::InstrumentIniFile, folder + "plucked-tuner.ini");
-        QCOMPARE(entries(*tuner->cboOptions), QStringList{"plucked"}); // from tuner.ini
+        QCOMPARE(entries(*session->tuner->cboOptions), QStringList{"plucked"}); // from tuner.ini
     }
 
     void aShorterOptionListsTheLongersFiles() {
         const QString folder = instrument("Ukulele", "Options=2\nOption1=pluck\nOption2=plucked\n",
                                           {"pluck1.wav", "plucked1.wav", "plucked2.wav"});
-        app->pictures(folder);
-        tuner = startTuner(*app);
-        QCOMPARE(tuner->TunerFiles->ListCount(), 3);
+        session->app.pictures(folder);
+        session->start();
+        QCOMPARE(session->tuner->TunerFiles->ListCount(), 3);
     }
 
     void missingPicturesKeepThePreviousOnes() {
-        app->pictures(instrument("Banjo", ""), QString(), 40, 200);
+        session->app.pictures(instrument("Banjo", ""), QString(), 40, 200);
         const QString bare = instrument("Guitar", "");
         const QString cut = instrument("Ukulele", "");
         writeBmp(cut + "all-off.bmp", placePicture(90));
         writeFile(cut + "all-off.bmp", readFile(cut + "all-off.bmp").chopped(700));
-        tuner = startTuner(*app);
+        session->start();
         choose("Banjo");
         QVERIFY(allPegsShow(40));
         choose("Guitar");
         QVERIFY(allPegsShow(40));
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
+        QVERIFY(shows(*session->tuner, *session->tuner->picSwitch, 200));
         choose("Ukulele"); // a truncated picture is no picture
         QVERIFY(allPegsShow(40));
         QCOMPARE(AppModul::InstrumentPath, cut);
@@ -190,45 +177,45 @@ class TestInstrumentSelection : public QObject {
     }
 
     void noProfileShrinksThePegs() {
-        const QString folder = app->instrument("Ukulele", {"1.wav"});
-        app->pictures(folder);
-        tuner = startTuner(*app);
-        QVERIFY(tuner->cboOptions->isHidden());
-        for (PictureBox* peg : tuner->picTuner)
+        const QString folder = session->app.instrument("Ukulele", {"1.wav"});
+        session->app.pictures(folder);
+        session->start();
+        QVERIFY(session->tuner->cboOptions->isHidden());
+        for (PictureBox* peg : session->tuner->picTuner)
             QCOMPARE(peg->geometry(), QRect(0, 0, 0, 0));
     }
 
     void aMissingFolderKeepsTheLists() {
-        app->pictures(instrument("Banjo", ""));
-        tuner = startTuner(*app);
+        session->app.pictures(instrument("Banjo", ""));
+        session->start();
         choose("Banjo");
         choose("Cello");
-        QCOMPARE(tuner->TunersDir->Path(), app->tunesPath() + "Banjo");
-        QCOMPARE(tuner->TunerFiles->Path(), app->tunesPath() + "Banjo");
-        QVERIFY(tuner->cboOptions->isHidden());
+        QCOMPARE(session->tuner->TunersDir->Path(), session->app.tunesPath() + "Banjo");
+        QCOMPARE(session->tuner->TunerFiles->Path(), session->app.tunesPath() + "Banjo");
+        QVERIFY(session->tuner->cboOptions->isHidden());
     }
 
     void selectionEndsTheLoopAndTurnsTheSwitchOn() {
         const QString withOptions =
             instrument("Banjo", "Options=1\nOption1=plucked\n", {"plucked1.wav"});
-        app->pictures(withOptions, QString(), 40, 200);
-        app->pictures(instrument("Ukulele", ""), QString(), 40, 200);
-        tuner = startTuner(*app);
+        session->app.pictures(withOptions, QString(), 40, 200);
+        session->app.pictures(instrument("Ukulele", ""), QString(), 40, 200);
+        session->start();
         choose("Banjo");
-        tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
-        QCOMPARE(tuner->LoopActive, int16_t(-1));
-        sound->clear();
+        session->tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
+        QCOMPARE(session->tuner->LoopActive, int16_t(-1));
+        session->sound.clear();
         choose("Ukulele");
-        QCOMPARE(sound->calls().size(), size_t(1));
-        QCOMPARE(sound->calls()[0].path, AppModul::ReleaseSoundFile);
-        QCOMPARE(tuner->LoopActive, int16_t(0));
+        QCOMPARE(session->sound.calls().size(), size_t(1));
+        QCOMPARE(session->sound.calls()[0].path, AppModul::ReleaseSoundFile);
+        QCOMPARE(session->tuner->LoopActive, int16_t(0));
         QVERIFY(allPegsShow(40));
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
-        QVERIFY(tuner->cboOptions->isHidden());
-        QCOMPARE(tuner->OptionPrefix, QString());
-        QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
+        QVERIFY(shows(*session->tuner, *session->tuner->picSwitch, 200));
+        QVERIFY(session->tuner->cboOptions->isHidden());
+        QCOMPARE(session->tuner->OptionPrefix, QString());
+        QCOMPARE(session->tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
 
-        tuner->picSwitch_MouseDown(0, 0, 0, 0);
+        session->tuner->picSwitch_MouseDown(0, 0, 0, 0);
         QCOMPARE(AppModul::SwitchOn, int16_t(0));
         choose("Ukulele");
         QCOMPARE(AppModul::SwitchOn, int16_t(1));
@@ -237,39 +224,40 @@ class TestInstrumentSelection : public QObject {
     void optionChangeKeepsTheToneAndTheMode() {
         const QString folder =
             instrument("Ukulele", "Options=2\nOption1=a\nOption2=b\n", {"a1.wav", "b1.wav"});
-        app->pictures(folder);
-        tuner = startTuner(*app);
-        tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
-        tuner->picSwitch_MouseDown(1, 0, 0, 0);
-        tuner->picSwitch_MouseDown(1, 0, 0, 0);
-        tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
-        sound->clear();
-        tuner->cboOptions->setCurrentIndex(1);
-        tuner->cboOptions_Click();
-        QVERIFY(sound->calls().empty());
-        QCOMPARE(tuner->LoopActive, int16_t(-1));
+        session->app.pictures(folder);
+        session->start();
+        session->tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
+        session->tuner->picSwitch_MouseDown(1, 0, 0, 0);
+        session->tuner->picSwitch_MouseDown(1, 0, 0, 0);
+        session->tuner->picTuner_MouseDown(0, 1, 0, 1, 1);
+        session->sound.clear();
+        session->tuner->cboOptions->setCurrentIndex(1);
+        session->tuner->cboOptions_Click();
+        QVERIFY(session->sound.calls().empty());
+        QCOMPARE(session->tuner->LoopActive, int16_t(-1));
         QVERIFY(allPegsShow(40));
-        tuner->picSwitch_MouseDown(1, 0, 0, 0); // off
-        tuner->cboOptions->setCurrentIndex(0);
-        tuner->cboOptions_Click();
+        session->tuner->picSwitch_MouseDown(1, 0, 0, 0); // off
+        session->tuner->cboOptions->setCurrentIndex(0);
+        session->tuner->cboOptions_Click();
         QCOMPARE(AppModul::SwitchOn, int16_t(0));
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 200)); // looks on, stays single mode
+        QVERIFY(
+            shows(*session->tuner, *session->tuner->picSwitch, 200)); // looks on, stays single mode
     }
 
     void optionWithoutAnyPictureGoesOn() {
         const QString folder = instrument("Ukulele", "Options=2\nOption1=a\nOption2=b\n");
-        app->pictures(folder, "a", 60, 220);
-        app->profile(
+        session->app.pictures(folder, "a", 60, 220);
+        session->app.profile(
             folder,
             "[Veltrosan Tuner]\nTuner1-Top=3\nTuner1-Left=4\nTuner1-Height=50\nTuner1-Width=50\n",
             "b-tuner.ini");
-        tuner = startTuner(*app);
+        session->start();
         QVERIFY(allPegsShow(60));
-        tuner->cboOptions->setCurrentIndex(1);
-        tuner->cboOptions_Click();
+        session->tuner->cboOptions->setCurrentIndex(1);
+        session->tuner->cboOptions_Click();
         // The pictures stay, and the option's layout is taken and painted from them.
-        QCOMPARE(tuner->picTuner[0]->geometry(), QRect(4, 3, 50, 50));
-        QVERIFY(shows(*tuner, *tuner->picTuner[0], 60));
+        QCOMPARE(session->tuner->picTuner[0]->geometry(), QRect(4, 3, 50, 50));
+        QVERIFY(shows(*session->tuner, *session->tuner->picTuner[0], 60));
     }
 };
 

@@ -10,51 +10,45 @@ using namespace Fixture;
 
 class TestPegLayout : public QObject {
     Q_OBJECT
-    std::unique_ptr<RecordedSound> sound;
-    std::unique_ptr<AppFolder> app;
-    std::unique_ptr<Tuner> tuner;
+    std::unique_ptr<Session> session;
     QString folder;
 
     void start() {
-        sound = std::make_unique<RecordedSound>();
-        app = std::make_unique<AppFolder>();
-        folder = app->instrument("Ukulele", {"1.wav"});
-        app->pictures(folder);
-        app->profile(folder, "[Veltrosan Tuner]\n" + designLayout());
-        tuner = startTuner(*app);
+        session = std::make_unique<Session>();
+        folder = session->app.instrument("Ukulele", {"1.wav"});
+        session->app.pictures(folder);
+        session->app.profile(folder, "[Veltrosan Tuner]\n" + designLayout());
+        session->start();
     }
     QString layout(const QString& lines) {
-        app->profile(folder, "[Veltrosan Tuner]\n" + lines, "test.ini");
+        session->app.profile(folder, "[Veltrosan Tuner]\n" + lines, "test.ini");
         return folder + "test.ini";
     }
-    QRect peg(int k) const { return tuner->picTuner[size_t(k)]->geometry(); }
+    QRect peg(int k) const { return session->tuner->picTuner[size_t(k)]->geometry(); }
 
   private slots:
     void init() { start(); }
-    void cleanup() {
-        tuner.reset();
-        app.reset();
-        sound.reset();
-    }
+    void cleanup() { session.reset(); }
 
     void selectionPlacesThePegsFromTheProfile() {
         QCOMPARE(peg(0), QRect(12, 238, 92, 84));
         QCOMPARE(peg(5), QRect(268, 242, 104, 85));
-        QVERIFY(shows(*tuner, *tuner->picTuner[5], 40));
+        QVERIFY(shows(*session->tuner, *session->tuner->picTuner[5], 40));
     }
 
     void missingKeysGiveZero() {
-        tuner->ReadPegLayout(folder + "none.ini");
+        session->tuner->ReadPegLayout(folder + "none.ini");
         for (int k = 0; k < 6; ++k)
             QCOMPARE(peg(k), QRect(0, 0, 0, 0));
-        tuner->ReadPegLayout(layout("Tuner1-Top=10\nTuner1-Left=20\n"));
+        session->tuner->ReadPegLayout(layout("Tuner1-Top=10\nTuner1-Left=20\n"));
         QCOMPARE(peg(0), QRect(20, 10, 0, 0));
     }
 
     void valuesFollowTheNumberRule() {
-        tuner->ReadPegLayout(layout("Tuner3-width=98\nTUNER2-WIDTH=77\nTuner1-Top= 238\n"
-                                    "Tuner1-Left=238px\nTuner1-Height=abc\nTuner2-Left=-20\n"
-                                    "Tuner4-Top=12.5\nTuner4-Left=1.5e1\n"));
+        session->tuner->ReadPegLayout(
+            layout("Tuner3-width=98\nTUNER2-WIDTH=77\nTuner1-Top= 238\n"
+                   "Tuner1-Left=238px\nTuner1-Height=abc\nTuner2-Left=-20\n"
+                   "Tuner4-Top=12.5\nTuner4-Left=1.5e1\n"));
         QCOMPARE(peg(2).width(), 98);
         QCOMPARE(peg(1).width(), 77);
         QCOMPARE(peg(0).top(), 238);
@@ -73,7 +67,7 @@ class TestPegLayout : public QObject {
                          QStringLiteral("Tuner%1-Top=1").arg(k + 1));
         text.replace("Tuner4-Top=64", "Tuner4-Top=70")
             .replace("Tuner4-Left=276", "Tuner4-Left=280");
-        const bool completed = attempt([&] { tuner->ReadPegLayout(layout(text)); });
+        const bool completed = attempt([&] { session->tuner->ReadPegLayout(layout(text)); });
         QVERIFY(!completed); // the failure reaches the caller
         QCOMPARE(peg(0).top(), 1238);
         QCOMPARE(peg(3).topLeft(), QPoint(280, 70));
@@ -81,15 +75,16 @@ class TestPegLayout : public QObject {
         QCOMPARE(peg(4), before4);
         QCOMPARE(peg(5), before5);
         for (const char* bad : {"1e400", "99999", "-40000"})
-            QVERIFY(!attempt(
-                [&] { tuner->ReadPegLayout(layout(QStringLiteral("Tuner1-Top=") + bad)); }));
+            QVERIFY(!attempt([&] {
+                session->tuner->ReadPegLayout(layout(QStringLiteral("Tuner1-Top=") + bad));
+            }));
     }
 
     void makeIniWritesTheLayoutIntoTheApplicationProfile() {
         const QByteArray instrumentProfile = readFile(folder + "tuner.ini");
-        tuner->picTuner[5]->setGeometry(268, 242, 104, 85);
-        tuner->Command1_Click();
-        const QString written = QString::fromUtf8(readFile(app->appPath() + "tuner.ini"));
+        session->tuner->picTuner[5]->setGeometry(268, 242, 104, 85);
+        session->tuner->Command1_Click();
+        const QString written = QString::fromUtf8(readFile(session->app.appPath() + "tuner.ini"));
         QStringList expected{"[Veltrosan Tuner]"};
         const int places[6][4] = {{238, 12, 84, 92}, {152, 8, 77, 96},    {64, 6, 79, 92},
                                   {64, 276, 83, 98}, {156, 270, 80, 102}, {242, 268, 85, 104}};
@@ -100,14 +95,14 @@ class TestPegLayout : public QObject {
                      << QStringLiteral("Tuner%1-width=%2").arg(n + 1).arg(places[n][3]);
         QCOMPARE(written, expected.join('\n') + '\n');
         // Pressed twice: one entry per key, the values replaced where they stand.
-        tuner->picTuner[0]->move(-3, 238);
-        tuner->Command1_Click();
-        QCOMPARE(QString::fromUtf8(readFile(app->appPath() + "tuner.ini")),
+        session->tuner->picTuner[0]->move(-3, 238);
+        session->tuner->Command1_Click();
+        QCOMPARE(QString::fromUtf8(readFile(session->app.appPath() + "tuner.ini")),
                  QString(written).replace("Tuner1-Left=12", "Tuner1-Left=-3"));
         QCOMPARE(readFile(folder + "tuner.ini"), instrumentProfile);
         // What is written reads back as the same layout.
         const QRect moved = peg(0);
-        tuner->ReadPegLayout(app->appPath() + "tuner.ini");
+        session->tuner->ReadPegLayout(session->app.appPath() + "tuner.ini");
         QCOMPARE(peg(0), moved);
     }
 };
