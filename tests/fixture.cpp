@@ -3,11 +3,13 @@
 
 #include "app/globals.h"
 #include "app/startup.h"
-#include "ui/tuner.h"
+#include "support/picture_box.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+#include <QtEndian>
 #include <cmath>
 #include <stdexcept>
 
@@ -22,17 +24,20 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray patched(QByteArray bytes, int offset, quint32 value) {
+    qToLittleEndian(value, bytes.data() + offset);
+    return bytes;
 }
 
 QByteArray wavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
     return pcm16WavFile(samples, rate, channels);
 }
 
-void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate, int channels) {
-    writeFile(path, wavBytes(samples, rate, channels));
+void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate) {
+    writeFile(path, wavBytes(samples, rate));
 }
 
 std::vector<int16_t> tone(double frequency, double seconds, int rate, double amplitude) {
@@ -55,6 +60,21 @@ void writeBmp(const QString& path, const QImage& image) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!image.convertToFormat(QImage::Format_RGB888).save(path, "BMP"))
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QString designLayout() {
+    const int places[6][4] = {{238, 12, 84, 92}, {152, 8, 77, 96},    {64, 6, 79, 92},
+                              {64, 276, 83, 98}, {156, 270, 80, 102}, {242, 268, 85, 104}};
+    QString text;
+    for (int n = 0; n < 6; ++n)
+        text += QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\n"
+                               "Tuner%1-Width=%5\n")
+                    .arg(n + 1)
+                    .arg(places[n][0])
+                    .arg(places[n][1])
+                    .arg(places[n][2])
+                    .arg(places[n][3]);
+    return text;
 }
 
 AppFolder::AppFolder() {
@@ -87,19 +107,13 @@ void AppFolder::profile(const QString& folder, const QString& text, const QStrin
     writeFile(folder + name, text.toUtf8());
 }
 
-QString designLayout() {
-    const int places[6][4] = {{238, 12, 84, 92}, {152, 8, 77, 96},    {64, 6, 79, 92},
-                              {64, 276, 83, 98}, {156, 270, 80, 102}, {242, 268, 85, 104}};
-    QString text;
-    for (int n = 0; n < 6; ++n)
-        text +=
-            QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\nTuner%1-Width=%5\n")
-                .arg(n + 1)
-                .arg(places[n][0])
-                .arg(places[n][1])
-                .arg(places[n][2])
-                .arg(places[n][3]);
-    return text;
+QString AppFolder::complete(const QString& name, const QStringList& recordings,
+                            const QString& keys) {
+    const QString folder = instrument(name, recordings);
+    pictures(folder);
+    if (!keys.isNull())
+        profile(folder, "[Veltrosan Tuner]\n" + keys + designLayout());
+    return folder;
 }
 
 QStringList entries(const QComboBox& box) {
@@ -109,16 +123,10 @@ QStringList entries(const QComboBox& box) {
     return list;
 }
 
-QImage shown(QWidget& window, const QWidget& control) {
-    return window.grab(control.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QImage pictureRegion(const QImage& picture, const QRect& rect) {
-    return picture.copy(rect).convertToFormat(QImage::Format_RGB32);
-}
-
 bool shows(QWidget& window, const QWidget& control, int blue) {
-    return shown(window, control) == pictureRegion(placePicture(blue), control.geometry());
+    const QRect place = control.geometry();
+    return window.grab(place).toImage().convertToFormat(QImage::Format_RGB32) ==
+           placePicture(blue).copy(place);
 }
 
 void choose(Tuner& tuner, const QString& name) {
@@ -126,16 +134,33 @@ void choose(Tuner& tuner, const QString& name) {
     tuner.cboInstrument_Click();
 }
 
-std::unique_ptr<Tuner> startTuner(const AppFolder& folder) {
-    AppModul::AppPath = folder.appPath();
+void click(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
+    QTest::mousePress(widget, button, keys, QPoint(3, 3));
+    QTest::mouseRelease(widget, button, keys, QPoint(3, 3));
+}
+
+void Session::start() {
+    AppModul::AppPath = app.appPath();
     AppModul::InitAppNames();
-    AppModul::InstrumentPath.clear();
-    AppModul::InstrumentIniFile.clear();
-    AppModul::AllOnFile.clear();
-    AppModul::AllOffFile.clear();
-    auto tuner = std::make_unique<Tuner>();
+    for (QString* global : {&AppModul::InstrumentPath, &AppModul::InstrumentIniFile,
+                            &AppModul::AllOnFile, &AppModul::AllOffFile})
+        global->clear();
+    tuner = std::make_unique<Tuner>();
     AppModul::LoadAndShow(*tuner);
-    return tuner;
+    tuner->activateWindow(); // so that keys reach its focus widget
+    if (!QTest::qWaitForWindowActive(tuner.get()))
+        throw std::runtime_error("the window did not become active");
+}
+
+QList<int> Session::lit() {
+    QList<int> result;
+    for (int k = 0; k < 6; ++k) {
+        if (shows(*tuner, *tuner->picTuner[size_t(k)], 200))
+            result << k;
+        else if (!shows(*tuner, *tuner->picTuner[size_t(k)], 40))
+            result << -1;
+    }
+    return result;
 }
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
-// Builds real instrument folders, recordings, pictures and profiles in temporary folders, and
-// records the sound calls a window makes.
+// Real instrument folders, recordings, pictures and profiles in temporary folders; the window
+// started on them; the sound calls it makes.
 
 #include <QByteArray>
 #include <QImage>
@@ -19,12 +19,12 @@ namespace Fixture {
 
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// The bytes with a little-endian 32-bit value written at offset.
+QByteArray patched(QByteArray bytes, int offset, quint32 value);
 
-// 16-bit PCM WAV with interleaved samples.
+// 16-bit PCM WAV with interleaved samples, and a sine tone of the given frequency.
 QByteArray wavBytes(const std::vector<int16_t>& samples, int rate = 48000, int channels = 1);
-void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate = 48000,
-              int channels = 1);
-// A sine tone of the given frequency.
+void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate = 48000);
 std::vector<int16_t> tone(double frequency, double seconds, int rate = 48000,
                           double amplitude = 0.5);
 
@@ -33,41 +33,39 @@ std::vector<int16_t> tone(double frequency, double seconds, int rate = 48000,
 QImage placePicture(int blue);
 void writeBmp(const QString& path, const QImage& image);
 
+// The peg layout of the design, as profile lines.
+QString designLayout();
+
 // A folder that stands for the application folder: AppPath, with Tunes/ below it.
 class AppFolder {
   public:
     AppFolder();
     QString appPath() const; // ends in "/"
     QString tunesPath() const;
-    // Creates Tunes/<name>/ with empty recordings of these names; returns the folder with "/".
+    // Tunes/<name>/ with short recordings of these names; returns the folder with "/".
     QString instrument(const QString& name, const QStringList& recordings = {});
-    // Writes the two plain pictures (blue 40 off, 200 on) into the folder.
-    void pictures(const QString& folder, const QString& prefix = QString(), int offBlue = 40,
+    // The two pictures (with this prefix) in the folder: blue 40 dark, 200 lit.
+    void pictures(const QString& folder, const QString& prefix = {}, int offBlue = 40,
                   int onBlue = 200);
     void profile(const QString& folder, const QString& text,
                  const QString& name = QStringLiteral("tuner.ini"));
+    // The usual instrument: recordings, both pictures, and a profile with these keys before
+    // the design layout (no profile for a null text).
+    QString complete(const QString& name, const QStringList& recordings,
+                     const QString& keys = QStringLiteral(""));
 
   private:
     QTemporaryDir dir_;
 };
 
-// The peg layout of the design, as profile lines.
-QString designLayout();
-
-// The entries of a drop-down list, in order.
 QStringList entries(const QComboBox& box);
-
-// What the window shows where the control lies, and the same rectangle of a picture.
-QImage shown(QWidget& window, const QWidget& control);
-QImage pictureRegion(const QImage& picture, const QRect& rect);
 // Whether the control shows the region under it of the picture with this blue.
 bool shows(QWidget& window, const QWidget& control, int blue);
-
 // Makes the instrument of that name current, as a pick in the drop-down list does.
 void choose(Tuner& tuner, const QString& name);
-
-// Sets the start-up globals for the folder, builds the window and runs the start-up on it.
-std::unique_ptr<Tuner> startTuner(const AppFolder& folder);
+// A press and release with the mouse where the window system would deliver it.
+void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers keys = {});
 
 struct SoundCall {
     QString path;
@@ -89,7 +87,11 @@ struct Session {
     RecordedSound sound;
     AppFolder app;
     std::unique_ptr<Tuner> tuner;
-    void start() { tuner = startTuner(app); }
+    // Sets the start-up globals for the folder, builds the window, runs the start-up and makes
+    // the window the active one.
+    void start();
+    // The pegs that show their on look; -1 for a peg that shows neither look.
+    QList<int> lit();
 };
 
 } // namespace Fixture

@@ -110,9 +110,10 @@ void Tuner::createControls() {
     cboInstrument = dropDown(this, QStringLiteral("Mandoline"), QColor(192, 192, 255));
     cboInstrument->setObjectName(QStringLiteral("cboInstrument"));
     cboInstrument->setGeometry(256, 506, 113, 27);
-    // Instruments are chosen from the list only: nothing typed or pasted reaches the text.
+    // Instruments are chosen from the list only: nothing typed or pasted reaches the text. Keys
+    // reach the drop-down itself, which holds the focus for its edit field.
     cboInstrument->lineEdit()->setReadOnly(true);
-    cboInstrument->lineEdit()->installEventFilter(this);
+    cboInstrument->installEventFilter(this);
 
     TunerFiles = new FileList(this);
     TunerFiles->setObjectName(QStringLiteral("TunerFiles"));
@@ -211,9 +212,10 @@ void Tuner::cboInstrument_KeyPress(int16_t& KeyAscii) {
 }
 
 bool Tuner::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cboInstrument->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == cboInstrument && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->text().isEmpty()) {
+        // Tab still moves the focus on.
+        if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
             auto code = int16_t(key->text().at(0).unicode());
             cboInstrument_KeyPress(code);
             if (code == 0)
