@@ -2,18 +2,22 @@
 // Real instrument folders, recordings, pictures and profiles in temporary folders; the window
 // started on them; the sound calls it makes.
 
-#include <QByteArray>
-#include <QImage>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <memory>
-#include <vector>
-
+// What every test includes.
+#include "app/globals.h"
+#include "support/picture_box.h"
 #include "support/sound.h"
+#include "support/step.h"
+#include "ui/folder_lists.h"
 #include "ui/tuner.h"
 
-class QComboBox;
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <vector>
 
 namespace Fixture {
 

@@ -2,15 +2,10 @@
 // FIFOs, odd folder names, a link loop. The tuner starts, every instrument, option, peg and
 // file can be used with the real sound path, "Make INI" works even on a full disk, and no file
 // but the application profile changes. Hangs are caught by the test's time limit.
-#include "app/globals.h"
 #include "fixture.h"
-#include "support/picture_box.h"
-#include "ui/folder_lists.h"
 
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDirIterator>
-#include <QTest>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -21,7 +16,8 @@ namespace {
 
 QMap<QString, QByteArray> fingerprints(const QString& folder) {
     QMap<QString, QByteArray> prints;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);
@@ -52,8 +48,10 @@ class TestHostileInput : public QObject {
         for (int i = 0; i < 70000; ++i)
             binary.append(char((i * 7919 + 13) % 256));
         instrument("Binary", binary);
-        instrument("Nul bytes", QByteArray("[Veltrosan Tuner]\nOptions=2\0\nOption1=a\0b\n", 41) + layout);
-        instrument("Long line", layout + "x=" + QByteArray(50 << 20, 'x') + "\nOptions=1\nOption1=x");
+        instrument("Nul bytes",
+                   QByteArray("[Veltrosan Tuner]\nOptions=2\0\nOption1=a\0b\n", 41) + layout);
+        instrument("Long line",
+                   layout + "x=" + QByteArray(50 << 20, 'x') + "\nOptions=1\nOption1=x");
         QByteArray sections;
         for (int i = 0; i < 100000; ++i)
             sections += "[Section " + QByteArray::number(i) + "]\nOptions=5\n";
@@ -91,7 +89,8 @@ class TestHostileInput : public QObject {
         Sound::shutdown(); // the real sound path decodes every recording
         session.start();
         Tuner& tuner = *session.tuner;
-        QVERIFY2(tuner.cboInstrument->count() >= 9, qPrintable(entries(*tuner.cboInstrument).join(',')));
+        QVERIFY2(tuner.cboInstrument->count() >= 9,
+                 qPrintable(entries(*tuner.cboInstrument).join(',')));
         for (int i = 0; i < tuner.cboInstrument->count(); ++i) {
             tuner.cboInstrument->setCurrentIndex(i);
             tuner.cboInstrument_Click();

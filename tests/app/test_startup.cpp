@@ -1,14 +1,9 @@
 // Start-up: which folders become instruments, which one is chosen, and that closing the window
 // ends the program.
-#include "app/globals.h"
 #include "app/startup.h"
 #include "fixture.h"
-#include "ui/folder_lists.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 

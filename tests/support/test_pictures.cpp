@@ -1,13 +1,9 @@
 // Bitmap decoding with its checks, and the copy of a region between two picture areas.
 #include "fixture.h"
 #include "support/bitmap_file.h"
-#include "support/picture_box.h"
 #include "support/picture_copy.h"
-#include "support/step.h"
 
 #include <QBuffer>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace Fixture;
 
@@ -29,10 +25,10 @@ class TestPictures : public QObject {
     void completeBitmapsDecode() {
         // 383 pixels of 24 bits make rows padded by one byte.
         const QImage odd = placePicture(70).copy(0, 0, 383, 550);
-        for (const QImage& source :
-             {placePicture(70).convertToFormat(QImage::Format_RGB888), odd.convertToFormat(QImage::Format_RGB888),
-              placePicture(70), placePicture(70).convertToFormat(QImage::Format_Indexed8),
-              placePicture(70).convertToFormat(QImage::Format_Mono)}) {
+        for (const QImage& source : {placePicture(70).convertToFormat(QImage::Format_RGB888),
+                                     odd.convertToFormat(QImage::Format_RGB888), placePicture(70),
+                                     placePicture(70).convertToFormat(QImage::Format_Indexed8),
+                                     placePicture(70).convertToFormat(QImage::Format_Mono)}) {
             const QImage decoded = decodeBitmap(bmpBytes(source));
             QCOMPARE(decoded.convertToFormat(QImage::Format_RGB32),
                      source.convertToFormat(QImage::Format_RGB32));
@@ -66,7 +62,8 @@ class TestPictures : public QObject {
         writeFile(dir.path() + "/cut.bmp", readFile(dir.path() + "/good.bmp").chopped(500));
         PictureBox box;
         AppModul::LoadPicture(box, dir.path() + "/good.bmp");
-        for (const QString& bad : {dir.path() + "/cut.bmp", dir.path() + "/missing.bmp", dir.path()})
+        for (const QString& bad :
+             {dir.path() + "/cut.bmp", dir.path() + "/missing.bmp", dir.path()})
             QVERIFY(!attempt([&] { AppModul::LoadPicture(box, bad); }));
         QCOMPARE(box.image(), placePicture(70));
     }

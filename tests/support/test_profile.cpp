@@ -3,10 +3,6 @@
 #include "support/file_test.h"
 #include "support/profile.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -32,28 +28,39 @@ class TestProfile : public QObject {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected"); // the default is "d"
         const QByteArray plain = "[veltrosan tuner]\noptions = 2\n  Option1  =  plucked  \n";
-        QTest::newRow("names without regard to case") << plain << kSection << "OPTIONS" << "2";
+        QTest::newRow("names without regard to case") << plain << kSection << "OPTIONS"
+                                                      << "2";
         QTest::newRow("blanks around names and values") << plain << " VELTROSAN TUNER "
-                                                        << "option1" << "plucked";
+                                                        << "option1"
+                                                        << "plucked";
         const QByteArray empty = "[Veltrosan Tuner]\nA=\nB=   \n[Other]\nC=x\n";
-        QTest::newRow("empty value gives the default") << empty << kSection << "A" << "d";
-        QTest::newRow("blank value gives the default") << empty << kSection << "B" << "d";
-        QTest::newRow("key of another section") << empty << kSection << "C" << "d";
-        QTest::newRow("missing section") << empty << "Missing" << "A" << "d";
+        QTest::newRow("empty value gives the default") << empty << kSection << "A"
+                                                       << "d";
+        QTest::newRow("blank value gives the default") << empty << kSection << "B"
+                                                       << "d";
+        QTest::newRow("key of another section") << empty << kSection << "C"
+                                                << "d";
+        QTest::newRow("missing section") << empty << "Missing"
+                                         << "A"
+                                         << "d";
         const QByteArray twice = "[Veltrosan Tuner]\nA=1\nA=2\nB=\nB=3\n[Veltrosan Tuner]\nC=4\n";
-        QTest::newRow("first of two keys") << twice << kSection << "A" << "1";
-        QTest::newRow("an empty first key hides the second") << twice << kSection << "B" << "d";
-        QTest::newRow("only the first section counts") << twice << kSection << "C" << "d";
+        QTest::newRow("first of two keys") << twice << kSection << "A"
+                                           << "1";
+        QTest::newRow("an empty first key hides the second") << twice << kSection << "B"
+                                                             << "d";
+        QTest::newRow("only the first section counts") << twice << kSection << "C"
+                                                       << "d";
         QTest::newRow("value cut at 2047 characters")
-            << "[Veltrosan Tuner]\nK=" + QByteArray(2047, 'y') + "z\n" << kSection << "K"
-            << QString(2047, u'y');
+            << "[Veltrosan Tuner]\nK=" + QByteArray(2047, 'y') + "z\n"
+            << kSection << "K" << QString(2047, u'y');
         QTest::newRow("Windows file: BOM, CRLF, Windows-1252")
             << QByteArray("\xEF\xBB\xBF[Veltrosan Tuner]\r\nO=gezupft \xE9\x80\r\n") << kSection
             << "O" << QStringLiteral("gezupft é€");
         QTest::newRow("UTF-8 file") << QByteArray("[Veltrosan Tuner]\nO=Kl\xC3\xA4ng\n") << kSection
                                     << "O" << QStringLiteral("Kläng");
         QTest::newRow("value ends at a NUL byte")
-            << QByteArray("[Veltrosan Tuner]\nA=1\0hidden\n", 29) << kSection << "A" << "1";
+            << QByteArray("[Veltrosan Tuner]\nA=1\0hidden\n", 29) << kSection << "A"
+            << "1";
     }
     void read() {
         QFETCH(QByteArray, file);
@@ -71,37 +78,48 @@ class TestProfile : public QObject {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("new file: section and entry")
-            << QByteArray() << kSection << "Tuner1-width" << " 120"
-            << QByteArray("[Veltrosan Tuner]\nTuner1-width= 120\n");
+            << QByteArray() << kSection << "Tuner1-width"
+            << " 120" << QByteArray("[Veltrosan Tuner]\nTuner1-width= 120\n");
         QTest::newRow("replaced where it stands, every other byte kept")
-            << QByteArray("; c\n[Veltrosan Tuner]\nA=1\nTUNER1-WIDTH = 5\nB=3\n\n[O]\nTuner1-width=9\n")
-            << kSection << "Tuner1-width" << "120"
-            << QByteArray("; c\n[Veltrosan Tuner]\nA=1\nTuner1-width=120\nB=3\n\n[O]\nTuner1-width=9\n");
+            << QByteArray(
+                   "; c\n[Veltrosan Tuner]\nA=1\nTUNER1-WIDTH = 5\nB=3\n\n[O]\nTuner1-width=9\n")
+            << kSection << "Tuner1-width"
+            << "120"
+            << QByteArray(
+                   "; c\n[Veltrosan Tuner]\nA=1\nTuner1-width=120\nB=3\n\n[O]\nTuner1-width=9\n");
         QTest::newRow("added after the section's last entry")
-            << QByteArray("[Veltrosan Tuner]\nA=1\n\n[Other]\nX=1") << kSection << "B" << "2"
-            << QByteArray("[Veltrosan Tuner]\nA=1\nB=2\n\n[Other]\nX=1");
+            << QByteArray("[Veltrosan Tuner]\nA=1\n\n[Other]\nX=1") << kSection << "B"
+            << "2" << QByteArray("[Veltrosan Tuner]\nA=1\nB=2\n\n[Other]\nX=1");
         QTest::newRow("new section after a last line without newline")
-            << QByteArray("[Other]\nX=1") << "Third" << "C" << "3"
-            << QByteArray("[Other]\nX=1\n[Third]\nC=3\n");
+            << QByteArray("[Other]\nX=1") << "Third"
+            << "C"
+            << "3" << QByteArray("[Other]\nX=1\n[Third]\nC=3\n");
         QTest::newRow("last line ending in CR alone gets only its LF")
-            << QByteArray("[Veltrosan Tuner]\nA=1\r") << kSection << "B" << "2"
-            << QByteArray("[Veltrosan Tuner]\nA=1\r\nB=2\n");
+            << QByteArray("[Veltrosan Tuner]\nA=1\r") << kSection << "B"
+            << "2" << QByteArray("[Veltrosan Tuner]\nA=1\r\nB=2\n");
         QTest::newRow("CRLF file, section header as that last line")
-            << QByteArray("\r\n[s\r") << " S " << "Options" << "3"
-            << QByteArray("\r\n[s\r\nOptions=3\r\n");
+            << QByteArray("\r\n[s\r") << " S "
+            << "Options"
+            << "3" << QByteArray("\r\n[s\r\nOptions=3\r\n");
         QTest::newRow("Windows-1252 file stays Windows-1252")
             << QByteArray("\xEF\xBB\xBF[Veltrosan Tuner]\r\nO=\xE9\r\n") << kSection << "P"
             << QStringLiteral("sanft é")
             << QByteArray("\xEF\xBB\xBF[Veltrosan Tuner]\r\nO=\xE9\r\nP=sanft \xE9\r\n");
         QTest::newRow("UTF-8 file stays UTF-8")
             << QByteArray("[Veltrosan Tuner]\r\nO=Kl\xC3\xA4ng\r\n") << kSection << "O"
-            << QStringLiteral("Grüße") << QByteArray("[Veltrosan Tuner]\r\nO=Gr\xC3\xBC\xC3\x9F" "e\r\n");
+            << QStringLiteral("Grüße")
+            << QByteArray("[Veltrosan Tuner]\r\nO=Gr\xC3\xBC\xC3\x9F"
+                          "e\r\n");
         const QByteArray safe = "[Veltrosan Tuner]\nA=1\n";
-        QTest::newRow("refused: value with a line break")
-            << safe << kSection << "A" << "1\n[Injected]\nB=2" << safe;
-        QTest::newRow("refused: key with =") << safe << kSection << "Key=With" << "1" << safe;
-        QTest::newRow("refused: section with ]") << safe << "Sec]tion" << "A" << "1" << safe;
-        QTest::newRow("refused: empty key") << safe << kSection << "" << "1" << safe;
+        QTest::newRow("refused: value with a line break") << safe << kSection << "A"
+                                                          << "1\n[Injected]\nB=2" << safe;
+        QTest::newRow("refused: key with =") << safe << kSection << "Key=With"
+                                             << "1" << safe;
+        QTest::newRow("refused: section with ]") << safe << "Sec]tion"
+                                                 << "A"
+                                                 << "1" << safe;
+        QTest::newRow("refused: empty key") << safe << kSection << ""
+                                            << "1" << safe;
     }
     void write() {
         QFETCH(QByteArray, before);
@@ -169,18 +187,6 @@ class TestProfile : public QObject {
         QCOMPARE(FileExists(path("exists.wav")), int16_t(-1));
         for (const QString& none : {dir.path(), path("nothing.wav"), path("no/nothing"), QString()})
             QCOMPARE(FileExists(none), int16_t(0));
-    }
-
-    void hugeFilesAreReadAndWritten() {
-        const QString f = path("huge.ini");
-        QByteArray bytes = "[Veltrosan Tuner]\nA=1\nLong=" + QByteArray(8 << 20, 'z') + "\n";
-        for (int i = 0; i < 100000; ++i)
-            bytes += "[S" + QByteArray::number(i) + "]\nk=v\n";
-        writeFile(f, bytes + "[Veltrosan Tuner]\nLast=no newline");
-        QCOMPARE(ReadProfileString(kSection, "Long", f).size(), 2047);
-        WriteProfileString(kSection, "A", "2", f);
-        QCOMPARE(ReadProfileString(kSection, "A", f), QStringLiteral("2"));
-        QCOMPARE(ReadProfileString("S99999", "k", f), QStringLiteral("v"));
     }
 };
 

@@ -3,8 +3,6 @@
 #include "support/mixer.h"
 #include "support/wav_decoder.h"
 
-#include <QTemporaryDir>
-#include <QTest>
 #include <cstdio>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -51,7 +49,8 @@ class TestSound : public QObject {
             Mixer once(48000), loop(48000);
             once.start(rec, false);
             loop.start(rec, true);
-            const std::vector<float> a = render(once, 800, block), b = render(loop, 377 * 3 + 5, block);
+            const std::vector<float> a = render(once, 800, block),
+                                     b = render(loop, 377 * 3 + 5, block);
             for (size_t i = 0; i < a.size(); ++i)
                 QCOMPARE(a[i], i < 377 ? rec->samples[2 * i] : 0.0f);
             for (size_t i = 0; i < b.size(); ++i)
@@ -95,7 +94,8 @@ class TestSound : public QObject {
         for (int format : {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_24, SF_FORMAT_FLOAT}) {
             for (int major : {SF_FORMAT_WAV, SF_FORMAT_WAVEX}) {
                 SF_INFO info{44100, 44100, 2, major | format, 0, 0};
-                SNDFILE* f = sf_open(QFile::encodeName(path("f.wav")).constData(), SFM_WRITE, &info);
+                SNDFILE* f =
+                    sf_open(QFile::encodeName(path("f.wav")).constData(), SFM_WRITE, &info);
                 QVERIFY(f);
                 sf_writef_float(f, stereo.data(), 3);
                 sf_close(f);
@@ -119,7 +119,9 @@ class TestSound : public QObject {
             {"truncated", good.left(good.size() / 2)},
             {"gigabytes claimed", patched(good, 40, 0xFFFFFFF0u)},
             {"65535 channels", patched(good, 22, 0xBB80FFFFu)}, // the rate's low half kept
-            {"aiff", QByteArray("FORM\0\0\0\x20" "AIFFCOMM", 16)},
+            {"aiff", QByteArray("FORM\0\0\0\x20"
+                                "AIFFCOMM",
+                                16)},
         };
         for (const auto& [name, bytes] : bad) {
             QVERIFY2(!decodeWavBytes(bytes), name);

@@ -1,12 +1,7 @@
 // The folder and file lists: what they list, in which order, and when they read their folder.
 #include "fixture.h"
-#include "support/step.h"
-#include "ui/folder_lists.h"
 
-#include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <sys/time.h>
 
 using Fixture::writeFile;
@@ -51,8 +46,9 @@ class TestFolderLists : public QObject {
     }
 
     void fileListMatchesItsPatternWithoutRegardToCase() {
-        const QString path = folder("files", {"plucked1.wav", "PLUCKED2.WAV", "plucked-soft3.wav",
-                                              "bowed1.wav", "[x]1.wav", ".hidden.wav", "notes.txt"});
+        const QString path =
+            folder("files", {"plucked1.wav", "PLUCKED2.WAV", "plucked-soft3.wav", "bowed1.wav",
+                             "[x]1.wav", ".hidden.wav", "notes.txt"});
         QDir(path).mkpath("folder.wav");
         FileList list;
         list.setPath(path);

@@ -1,15 +1,9 @@
 // Choosing an instrument and a sound option: the option list, which pictures and profile are
 // used, and the peg layout read from it and written by "Make INI".
-#include "app/globals.h"
 #include "fixture.h"
-#include "support/picture_box.h"
-#include "support/step.h"
-#include "ui/folder_lists.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
-#include <QTest>
 
 using namespace Fixture;
 
@@ -44,10 +38,12 @@ class TestInstrumentSelection : public QObject {
         QTest::addColumn<QStringList>("expected");
         const QString four = "Option1=a\nOption2=b\nOption3=c\nOption4=d\n";
         QTest::newRow("N reads N+1") << "Options=2\n" + four << true << QStringList{"a", "b", "c"};
-        QTest::newRow("empty values left out")
-            << "Options=2\nOption1=\nOption2=plucked\n" << true << QStringList{"plucked"};
-        QTest::newRow("a fraction rounds down") << "Options=0.5\n" + four << true << QStringList{"a"};
-        QTest::newRow("negative: shown and empty") << "Options=-1\n" + four << true << QStringList{};
+        QTest::newRow("empty values left out") << "Options=2\nOption1=\nOption2=plucked\n"
+                                               << true << QStringList{"plucked"};
+        QTest::newRow("a fraction rounds down")
+            << "Options=0.5\n" + four << true << QStringList{"a"};
+        QTest::newRow("negative: shown and empty")
+            << "Options=-1\n" + four << true << QStringList{};
         QTest::newRow("text is 0: hidden") << "Options=many\n" + four << false << QStringList{};
         QTest::newRow("missing: hidden") << four << false << QStringList{};
         const QString sparse = "Option1000000000=last\noption2=b\nOPTION1=a\nOption01=no\n"
@@ -107,16 +103,6 @@ class TestInstrumentSelection : public QObject {
         QCOMPARE(tuner->TunerFiles->entry(0), QStringLiteral("bowed1.wav"));
         QCOMPARE(peg(0), QRect(6, 5, 0, 0));
         QCOMPARE(tuner->cboOptions->count(), 2); // the list still comes from tuner.ini
-    }
-
-    void onlyTheOptionsPicturesAreFoundInTheSelection() {
-        const QString folder = session->app.instrument("Ukulele", {"plucked1.wav"});
-        session->app.profile(folder, "[Veltrosan Tuner]\nOptions=1\nOption1=plucked\n");
-        session->app.pictures(folder, "plucked", 60, 220);
-        session->app.profile(folder, "[Veltrosan Tuner]\n" + designLayout(), "plucked-tuner.ini");
-        start();
-        QVERIFY(allPegsShow(60));
-        QCOMPARE(peg(5), QRect(268, 242, 104, 85));
     }
 
     void missingOrBrokenPicturesKeepThePreviousOnes() {

@@ -1,17 +1,11 @@
 // The window as the keyboard meets it: the focus order, the hidden "Make INI" button, and the
 // two drop-down lists, with every key sent to the widget that has the focus.
-#include "app/globals.h"
 #include "fixture.h"
-#include "support/picture_box.h"
-#include "ui/folder_lists.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QFileInfo>
 #include <QPushButton>
-#include <QTest>
 
 using namespace Fixture;
 
@@ -37,11 +31,6 @@ class TestWindow : public QObject {
     }
     void cleanup() { session.reset(); }
 
-    void theWindowHasItsClientSizeFromItsOuterSize() {
-        QCOMPARE(tuner->size(), QSize(384, 550));
-        QCOMPARE(tuner->minimumSize(), tuner->maximumSize());
-    }
-
     void tabWalksTheFocusOrderAndSpacePressesMakeIni() {
         tuner->picTuner[0]->setFocus();
         QList<QWidget*> visited;
@@ -51,9 +40,9 @@ class TestWindow : public QObject {
         }
         visited << QApplication::focusWidget();
         const QList<QWidget*> expected = {
-            tuner->picTuner[0], tuner->picTuner[1], tuner->picTuner[2],  tuner->picTuner[3],
-            tuner->picTuner[4], tuner->picTuner[5], tuner->picSwitch,    tuner->picAllOn,
-            tuner->picAllOff,   tuner->cboInstrument, tuner->TunerFiles, tuner->TunersDir,
+            tuner->picTuner[0], tuner->picTuner[1],   tuner->picTuner[2], tuner->picTuner[3],
+            tuner->picTuner[4], tuner->picTuner[5],   tuner->picSwitch,   tuner->picAllOn,
+            tuner->picAllOff,   tuner->cboInstrument, tuner->TunerFiles,  tuner->TunersDir,
             tuner->Command1,    tuner->picTuner[0]};
         QCOMPARE(visited, expected);
         key(Qt::Key_Tab, Qt::ShiftModifier);
@@ -70,8 +59,10 @@ class TestWindow : public QObject {
         type("G 7");
         QApplication::clipboard()->setText("Cello");
         for (const auto& [k, modifiers] :
-             {std::pair<int, Qt::KeyboardModifiers>{Qt::Key_Backspace, {}}, {Qt::Key_Delete, {}},
-              {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+             {std::pair<int, Qt::KeyboardModifiers>{Qt::Key_Backspace, {}},
+              {Qt::Key_Delete, {}},
+              {Qt::Key_V, Qt::ControlModifier},
+              {Qt::Key_Insert, Qt::ShiftModifier},
               {Qt::Key_X, Qt::ControlModifier}})
             key(k, modifiers);
         QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
