@@ -47,12 +47,11 @@ void LoadAndShow(Tuner& tuner) {
         attempt([&] { tuner.cboInstrument->addItems(instruments); });
         attempt([&] {
             // Setting the text selects the entry of that name where there is one, as a pick
-            // would; without one the text stands alone. No handler runs either way.
+            // would; without one the text stands alone and no entry is current, so the first
+            // Down arrow chooses entry 0. No handler runs either way.
             const QString name = QStringLiteral("Ukulele");
-            const int entry =
-                tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-            if (entry >= 0)
-                tuner.cboInstrument->setCurrentIndex(entry);
+            tuner.cboInstrument->setCurrentIndex(
+                tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
             tuner.cboInstrument->setEditText(name);
         });
         attempt([&] { tuner.cboInstrument_Click(); });

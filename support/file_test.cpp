@@ -81,6 +81,11 @@ void replaceFileAtomically(const QString& path, QByteArrayView bytes) {
     const QFileInfo info(path);
     if (info.isSymLink() && !info.symLinkTarget().isEmpty())
         target = info.symLinkTarget();
+    // The rename needs only a writable folder; a file this user may not write to (marked
+    // read-only, say) is refused as an ordinary write would refuse it.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), W_OK, AT_EACCESS) != 0)
+        throw StepFailed("not writable: " + path.toStdString());
     QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)

@@ -38,13 +38,18 @@ void PictureBox::setPicture(const QImage& picture) {
     update();
 }
 
-void PictureBox::drawFrom(const QImage& source, const QRect& sourceRect, const QPoint& at) {
+void PictureBox::drawFrom(const PictureBox& source, const QRect& sourceRect) {
     fitImageToSize();
-    const QRect clipped = sourceRect.intersected(source.rect());
-    if (clipped.isEmpty() || image_.isNull())
+    const QRect picture = source.image_.rect();
+    const QRect surface = sourceRect.intersected(picture.united(source.rect()));
+    if (surface.isEmpty() || image_.isNull())
         return;
+    const QPoint offset = -sourceRect.topLeft();
     QPainter painter(&image_);
-    painter.drawImage(at + (clipped.topLeft() - sourceRect.topLeft()), source, clipped);
+    painter.fillRect(surface.translated(offset), kEmptyGrey);
+    const QRect shown = surface.intersected(picture);
+    if (!shown.isEmpty())
+        painter.drawImage(shown.topLeft() + offset, source.image_, shown);
     painter.end();
     update();
 }

@@ -16,8 +16,10 @@ class PictureBox : public QWidget {
     bool hasPicture() const { return hasPicture_; }
     // Makes a loaded picture the area's image.
     void setPicture(const QImage& picture);
-    // Draws part of source into the image at `at`, clipped to the image.
-    void drawFrom(const QImage& source, const QRect& sourceRect, const QPoint& at);
+    // Draws the region sourceRect of the source's surface into the image: the source's picture,
+    // and its background colour where its area reaches beyond that picture. Where the region
+    // lies outside both, the image keeps what it showed.
+    void drawFrom(const PictureBox& source, const QRect& sourceRect);
 
     // With a double-click handler, the second click of a double click raises only
     // doubleClicked(); without one it is another press.

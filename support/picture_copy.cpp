@@ -8,7 +8,7 @@ namespace AppModul {
 void CopyPicture(PictureBox& destination, const PictureBox& source) {
     if (!source.hasPicture())
         return;
-    destination.drawFrom(source.image(), destination.geometry(), QPoint(0, 0));
+    destination.drawFrom(source, destination.geometry());
 }
 
 void LoadPicture(PictureBox& box, const QString& path) {

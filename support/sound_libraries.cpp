@@ -14,7 +14,6 @@ SoundLibraries load() {
     SoundLibraries l;
     if (void* sndfile = dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL)) {
         l.haveSndfile = bind(sndfile, "sf_open_virtual", l.sf_open_virtual) &&
-                        bind(sndfile, "sf_open_fd", l.sf_open_fd) &&
                         bind(sndfile, "sf_readf_float", l.sf_readf_float) &&
                         bind(sndfile, "sf_close", l.sf_close);
     }

@@ -10,7 +10,6 @@ struct SoundLibraries {
     bool haveSdl = false;
 
     decltype(&::sf_open_virtual) sf_open_virtual = nullptr;
-    decltype(&::sf_open_fd) sf_open_fd = nullptr;
     decltype(&::sf_readf_float) sf_readf_float = nullptr;
     decltype(&::sf_close) sf_close = nullptr;
 

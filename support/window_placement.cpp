@@ -24,23 +24,25 @@ int32_t H(int32_t n) {
 
 } // namespace
 
-void CenterForm(TwipsWindow& form, int screenWidthTwips, int screenHeightTwips) {
+void CenterForm(TwipsWindow& form, int screenWidthTwips, int screenHeightTwips, int originLeftTwips,
+                int originTopTwips) {
     const int32_t top = H(R(screenHeightTwips * 0.85)) - H(R(form.Height()));
-    form.setTop(top);
+    form.setTop(originTopTwips + top);
     const int32_t left = H(R(screenWidthTwips)) - H(R(form.Width()));
-    form.setLeft(left);
-    if (form.Top() < 0)
-        form.setTop(0);
-    if (form.Left() < 0)
-        form.setLeft(0);
+    form.setLeft(originLeftTwips + left);
+    if (form.Top() < originTopTwips)
+        form.setTop(originTopTwips);
+    if (form.Left() < originLeftTwips)
+        form.setLeft(originLeftTwips);
 }
 
 void CenterForm(TwipsWindow& form) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         throw StepFailed("no screen");
-    const QSize size = screen->size();
-    CenterForm(form, size.width() * TwipsPerPixel, size.height() * TwipsPerPixel);
+    const QRect place = screen->geometry();
+    CenterForm(form, place.width() * TwipsPerPixel, place.height() * TwipsPerPixel,
+               place.left() * TwipsPerPixel, place.top() * TwipsPerPixel);
 }
 
 } // namespace Commands

@@ -18,8 +18,11 @@ class TwipsWindow {
 };
 
 // Centres the window horizontally and within the upper 85 per cent of the screen vertically;
-// a window that would stick out at the top or left is moved to that edge.
-void CenterForm(TwipsWindow& form, int screenWidthTwips, int screenHeightTwips);
+// a window that would stick out at the top or left is moved to that edge. The screen's top-left
+// corner lies at the origin in desktop coordinates (not 0 where another monitor lies left of or
+// above the primary one).
+void CenterForm(TwipsWindow& form, int screenWidthTwips, int screenHeightTwips,
+                int originLeftTwips = 0, int originTopTwips = 0);
 
 // The same on the primary screen.
 void CenterForm(TwipsWindow& form);

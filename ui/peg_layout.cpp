@@ -35,7 +35,7 @@ QString keyName(int peg, const char* property) {
 // finite, a negative size, beyond a 16-bit window coordinate) fails.
 int pixels(float value, bool isSize) {
     const double low = isSize ? 0 : -32768;
-    if (!std::isfinite(value) || value < low - 0.5 || value >= 32767.5)
+    if (!std::isfinite(value) || value <= low - 0.5 || value >= 32767.5)
         throw StepFailed("peg area cannot take this value");
     return int(std::lround(value));
 }

@@ -40,6 +40,7 @@ QComboBox* dropDown(QWidget* parent, const QString& text, QColor textColour) {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr); // typed text stays as typed, never completed to an entry
     // Its size is fixed: measuring every entry (a thousand instruments) would be wasted.
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // An entry is picked from the list only: leaving the edit field or pressing Enter with an

@@ -73,6 +73,11 @@ class TestStartup : public QObject {
         QCOMPARE(AppModul::InstrumentPath, tunes + "Ukulele/");
         QCOMPARE(session->tuner->TunersDir->Path(), tunes.chopped(1));
         QCOMPARE(session->tuner->TunerFiles->Path(), tunes + "Guitar");
+        // No entry is chosen in its place: the first Down arrow chooses entry 0.
+        QCOMPARE(session->tuner->cboInstrument->currentIndex(), -1);
+        session->tuner->cboInstrument->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(AppModul::InstrumentPath, tunes + "Guitar/");
     }
 
     void missingTunesScansTheWorkingFolder() {

@@ -89,12 +89,19 @@ class TestPictures : public QObject {
         QCOMPARE(edge.image().pixelColor(5, 5), QColor(128, 128, 128));
         QCOMPARE(edge.image().pixelColor(25, 5), placePicture(200).pixelColor(5, 15));
 
+        // Beyond a smaller picture the source's area shows its background, not what was there.
+        PictureBox small(&window);
+        small.setGeometry(790, 0, 384, 550);
+        small.setPicture(placePicture(90).copy(0, 0, 300, 280));
+        AppModul::CopyPicture(peg, small);
+        QCOMPARE(peg.image().pixelColor(10, 10), placePicture(90).pixelColor(278, 252));
+        QCOMPARE(peg.image().pixelColor(50, 60), QColor(128, 128, 128));
+
         // What was drawn stays through hiding and showing.
         window.show();
         window.hide();
         window.show();
-        QCOMPARE(peg.grab().toImage().convertToFormat(QImage::Format_RGB32),
-                 placePicture(40).copy(place));
+        QCOMPARE(peg.grab().toImage().pixelColor(10, 10), placePicture(90).pixelColor(278, 252));
     }
 };
 

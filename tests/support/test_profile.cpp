@@ -6,6 +6,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Commands;
@@ -147,6 +148,26 @@ class TestProfile : public QObject {
         struct stat st {};
         QCOMPARE(stat(QFile::encodeName(real).constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, 0640u);
+    }
+
+    void aReadOnlyProfileIsNotReplaced() {
+        // Only the folder is writable for this user, as for a profile marked read-only.
+        QTemporaryDir shared;
+        chmod(QFile::encodeName(shared.path()).constData(), 0777);
+        const QString f = shared.path() + "/tuner.ini";
+        writeFile(f, "[Veltrosan Tuner]\nA=1\n");
+        chmod(QFile::encodeName(f).constData(), 0444);
+        const pid_t child = fork();
+        if (child == 0) { // as a user who owns nothing here
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            WriteProfileString(kSection, "A", "2", f);
+            _exit(0);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        QCOMPARE(status, 0);
+        QCOMPARE(readFile(f), QByteArray("[Veltrosan Tuner]\nA=1\n"));
     }
 
     void aFailedWriteChangesNothing() {

@@ -82,22 +82,26 @@ class TestRules : public QObject {
         QTest::addColumn<int>("screenWidth");
         QTest::addColumn<int>("screenHeight");
         QTest::addColumn<int>("windowWidth");
+        QTest::addColumn<int>("origin"); // of the primary screen, on the desktop
         QTest::addColumn<int>("top");
         QTest::addColumn<int>("left");
-        QTest::newRow("1024x768: 85% of the height") << 15360 << 11520 << 5850 << 569 << 4755;
-        QTest::newRow("800x600: top clamped at 0") << 12000 << 9000 << 5850 << 0 << 3075;
-        QTest::newRow("narrow screen: left clamped at 0") << 4000 << 20000 << 5850 << 4173 << 0;
-        QTest::newRow("odd width halves down") << 15360 << 11520 << 5851 << 569 << 4755;
+        QTest::newRow("1024x768: 85% of the height") << 15360 << 11520 << 5850 << 0 << 569 << 4755;
+        QTest::newRow("800x600: top clamped at 0") << 12000 << 9000 << 5850 << 0 << 0 << 3075;
+        QTest::newRow("narrow: left clamped at 0") << 4000 << 20000 << 5850 << 0 << 4173 << 0;
+        QTest::newRow("odd width halves down") << 15360 << 11520 << 5851 << 0 << 569 << 4755;
+        QTest::newRow("primary screen right of another")
+            << 15360 << 9000 << 5850 << 28800 << 28800 << 28800 + 4755;
     }
     void centerForm() {
         QFETCH(int, screenWidth);
         QFETCH(int, screenHeight);
         QFETCH(int, windowWidth);
+        QFETCH(int, origin);
         QFETCH(int, top);
         QFETCH(int, left);
         FakeWindow window;
         window.width = windowWidth;
-        CenterForm(window, screenWidth, screenHeight);
+        CenterForm(window, screenWidth, screenHeight, origin, origin);
         QCOMPARE(window.top, top);
         QCOMPARE(window.left, left);
     }

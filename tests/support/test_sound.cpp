@@ -107,8 +107,14 @@ class TestSound : public QObject {
                     QVERIFY(std::abs(rec->samples[i] - stereo[i]) < 0.01f);
             }
         }
-        writeWav(path("mono.wav"), {16384});
-        QCOMPARE(decodeWavFile(path("mono.wav"))->samples, std::vector<float>({0.5f, 0.5f}));
+        // Metadata before the samples: a large chunk, and one of odd size without its pad byte.
+        const QByteArray plain = wavBytes({16384});
+        QByteArray bytes = plain.left(36) + "JUNK" + QByteArray("\x00\x00\x02\x00", 4) +
+                           QByteArray(128 * 1024, '\0') + "LIST" +
+                           QByteArray("\x07\x00\x00\x00INFOabc", 11) + plain.mid(36);
+        writeFile(path("tagged.wav"), patched(bytes, 4, quint32(bytes.size() - 8)));
+        const auto tagged = decodeWavFile(path("tagged.wav"));
+        QVERIFY(tagged && tagged->samples == std::vector<float>({0.5f, 0.5f}));
     }
 
     void badFilesGiveNoRecording() {

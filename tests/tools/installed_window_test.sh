@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the tuner into a temporary prefix, starts the installed program (with arguments,
-# which it ignores) on a virtual display, takes a screenshot of its window, checks that it
-# shows the default instrument, and closes it as a user would: the process must end.
+# Installs the tuner into a temporary prefix and starts the installed program on a virtual
+# display, plainly and with Qt's own options, which it ignores; takes screenshots of its window,
+# checks that it shows the default instrument, and closes it as a user would: it must end.
 #   installed_window_test.sh <build folder> <close_window helper> [screenshot to keep]
 set -euo pipefail
 build="$1"; closer="$2"; keep="${3:-}"
@@ -29,35 +29,49 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 unset QT_QPA_PLATFORM
 
 # Started through the link in bin/: the program finds its Tunes beside the real executable.
-"$tmp/prefix/bin/veltrosan-tuner" --ignored "an argument" &
-app=$!
-id=""
-for _ in $(seq 300); do # the first start on a new machine also builds the font cache
-  id="$("$closer" --find "Veltrosan Tuner" 2>/dev/null || true)"
-  [ -n "$id" ] && break
-  sleep 0.1
-done
-[ -n "$id" ] || { echo "no window appeared"; exit 1; }
-sleep 1.5
-import -window "$id" "$tmp/shot.png"
-size="$(identify -format '%wx%h' "$tmp/shot.png")"
+# Shows the window, takes its screenshot into $1.png and leaves the program running.
+start() {
+  shot="$1"; shift
+  "$tmp/prefix/bin/veltrosan-tuner" "$@" &
+  app=$!
+  id=""
+  for _ in $(seq 300); do # the first start on a new machine also builds the font cache
+    id="$("$closer" --find "Veltrosan Tuner" 2>/dev/null || true)"
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { echo "no window appeared (arguments: $*)"; exit 1; }
+  sleep 1.5
+  import -window "$id" "$tmp/$shot.png"
+}
+# Closes the window as a user would: the program must end.
+close() {
+  "$closer" "Veltrosan Tuner" >/dev/null
+  for _ in $(seq 300); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app" 2>/dev/null; then echo "closing the window did not end the program"; exit 1; fi
+  wait "$app"; status=$?
+  app=""
+  [ "$status" = 0 ] || { echo "the program ended with status $status"; exit 1; }
+}
+
+# Qt's own options change nothing: the window looks as after a plain start.
+start plain
+close
+start argued -reverse -style windows -qwindowgeometry 100x100+0+0 -platform offscreen "an argument"
+[ "$(compare -metric AE "$tmp/plain.png" "$tmp/argued.png" null: 2>&1)" = "0" ] ||
+  { echo "arguments changed what the window shows"; exit 1; }
+size="$(identify -format '%wx%h' "$tmp/argued.png")"
 [ "$size" = "384x550" ] || { echo "window client area is $size"; exit 1; }
 
 # The title strip and a dark peg show Ukulele's resting picture; the switch its lit one.
 same() { # region picture
-  convert "$tmp/shot.png" -crop "$1" +repage "$tmp/a.png"
+  convert "$tmp/plain.png" -crop "$1" +repage "$tmp/a.png"
   convert "$2" -crop "$1" +repage "$tmp/b.png"
   [ "$(compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1)" = "0" ]
 }
 same 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "title differs"; exit 1; }
 same 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit 1; }
 same 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
-[ -n "$keep" ] && cp "$tmp/shot.png" "$keep"
-
-"$closer" "Veltrosan Tuner" >/dev/null
-for _ in $(seq 300); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app" 2>/dev/null; then echo "closing the window did not end the program"; exit 1; fi
-wait "$app"; status=$?
-app=""
-echo "installed program ran, showed Ukulele and ended with status $status"
-exit "$status"
+[ -n "$keep" ] && cp "$tmp/plain.png" "$keep"
+close
+echo "installed program ran, showed Ukulele, ignored its arguments and ended when closed"

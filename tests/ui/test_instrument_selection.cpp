@@ -168,7 +168,7 @@ class TestInstrumentSelection : public QObject {
         const QString folder = session->app.complete("Ukulele", {"1.wav"});
         start();
         const QRect before = peg(4);
-        for (const char* bad : {"Tuner4-Height=-5", "Tuner4-Top=1e400", "Tuner4-Top=99999"}) {
+        for (const char* bad : {"Tuner4-Height=-0.5", "Tuner4-Top=1e400", "Tuner4-Top=99999"}) {
             session->app.profile(folder, QStringLiteral("[Veltrosan Tuner]\nTuner1-Top=7\n") + bad,
                                  "test.ini");
             QVERIFY(!attempt([&] { tuner->ReadPegLayout(folder + "test.ini"); }));
