@@ -134,6 +134,11 @@ void choose(Tuner& tuner, const QString& name) {
     tuner.cboInstrument_Click();
 }
 
+void chooseOption(Tuner& tuner, int index) {
+    tuner.cboOptions->setCurrentIndex(index);
+    tuner.cboOptions_Click();
+}
+
 void click(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
     QTest::mousePress(widget, button, keys, QPoint(3, 3));
     QTest::mouseRelease(widget, button, keys, QPoint(3, 3));

@@ -65,8 +65,9 @@ class AppFolder {
 QStringList entries(const QComboBox& box);
 // Whether the control shows the region under it of the picture with this blue.
 bool shows(QWidget& window, const QWidget& control, int blue);
-// Makes the instrument of that name current, as a pick in the drop-down list does.
+// Makes the instrument of that name, or the option of that index, current, as a pick does.
 void choose(Tuner& tuner, const QString& name);
+void chooseOption(Tuner& tuner, int index);
 // A press and release with the mouse where the window system would deliver it.
 void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton,
            Qt::KeyboardModifiers keys = {});
@@ -99,3 +100,6 @@ struct Session {
 };
 
 } // namespace Fixture
+
+// Every test uses these helpers by their plain names.
+using namespace Fixture; // NOLINT(google-global-names-in-headers)

@@ -7,8 +7,6 @@
 #include <QTimer>
 #include <QWindow>
 
-using namespace Fixture;
-
 class TestStartup : public QObject {
     Q_OBJECT
     std::unique_ptr<Session> session;
@@ -78,22 +76,6 @@ class TestStartup : public QObject {
         session->tuner->cboInstrument->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(AppModul::InstrumentPath, tunes + "Guitar/");
-    }
-
-    void missingTunesScansTheWorkingFolder() {
-        QTemporaryDir work;
-        QDir(work.path()).mkpath("One");
-        QDir(work.path()).mkpath("Two");
-        writeFile(work.path() + "/tone.wav", wavBytes(tone(440, 0.01)));
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(work.path());
-        QDir(tunes).removeRecursively();
-        session->start();
-        QDir::setCurrent(before);
-        // Each sub-folder is entered because the file list keeps the working folder, which holds
-        // a recording.
-        QCOMPARE(entries(*session->tuner->cboInstrument), QStringList({"One", "Two"}));
-        QVERIFY(session->tuner->isVisible());
     }
 
     void closingTheWindowEndsTheProgram() {

@@ -5,8 +5,6 @@
 
 #include <QBuffer>
 
-using namespace Fixture;
-
 namespace {
 QByteArray bmpBytes(const QImage& image) {
     QByteArray bytes;

@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 #include <utime.h>
 
-using namespace Fixture;
-
 namespace {
 
 std::shared_ptr<Recording> ramp(long long frames, int rate = 48000) {
@@ -92,8 +90,11 @@ class TestSound : public QObject {
     void decodesCommonWavForms() {
         const std::vector<float> stereo = {0.0f, 0.5f, -0.5f, 0.25f, 0.75f, -0.75f};
         for (int format : {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_24, SF_FORMAT_FLOAT}) {
-            for (int major : {SF_FORMAT_WAV, SF_FORMAT_WAVEX}) {
-                SF_INFO info{44100, 44100, 2, major | format, 0, 0};
+            {
+                SF_INFO info{
+                    44100, 44100,
+                    2,     (format == SF_FORMAT_FLOAT ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | format,
+                    0,     0};
                 SNDFILE* f =
                     sf_open(QFile::encodeName(path("f.wav")).constData(), SFM_WRITE, &info);
                 QVERIFY(f);

@@ -1,7 +1,6 @@
 // Measures what the sample-instrument generator made, independently of the numbers it was
-// given: pitch, loop joins, offsets, profiles against pictures, and that two runs agree.
+// given: pitch, loop joins and offsets, and that two runs agree.
 #include "fixture.h"
-#include "support/bitmap_file.h"
 #include "support/numeric_value.h"
 #include "support/profile.h"
 #include "support/wav_decoder.h"
@@ -106,36 +105,6 @@ class TestSampleInstruments : public QObject {
             }
         }
         QVERIFY(decodeWavFile(kTunes + "release.wav"));
-    }
-
-    void pegAreasLieOverThePegsOfThePictures() {
-        QDirIterator it(kTunes, {"*all-on.bmp"}, QDir::Files, QDirIterator::Subdirectories);
-        int pictures = 0;
-        for (; it.hasNext(); ++pictures) {
-            const QString on = it.next();
-            const QString prefix = on.chopped(QStringLiteral("all-on.bmp").size());
-            const QString ini = prefix + "tuner.ini";
-            const QImage lit = loadBitmapFile(on), dark = loadBitmapFile(prefix + "all-off.bmp");
-            QCOMPARE(lit.size(), QSize(384, 550));
-            QList<QRect> areas{QRect(18, 478, 103, 54)};
-            for (int n = 1; n <= 6; ++n) {
-                const QString peg = QStringLiteral("Tuner%1-").arg(n);
-                const QRect area(key(ini, peg + "Left"), key(ini, peg + "Top"),
-                                 key(ini, peg + "Width"), key(ini, peg + "Height"));
-                // Lit and dark differ at the middle of the area: a peg lies there.
-                QVERIFY2(area.isEmpty() || lit.pixel(area.center()) != dark.pixel(area.center()),
-                         qPrintable(ini));
-                areas << area;
-            }
-            // Everywhere else the two pictures are the same.
-            for (int y = 0; y < 550; ++y)
-                for (int x = 0; x < 384; ++x)
-                    QVERIFY2(lit.pixel(x, y) == dark.pixel(x, y) ||
-                                 std::any_of(areas.begin(), areas.end(),
-                                             [&](const QRect& a) { return a.contains(x, y); }),
-                             qPrintable(QStringLiteral("%1 at %2,%3").arg(on).arg(x).arg(y)));
-        }
-        QCOMPARE(pictures, 7); // six instruments and one option of its own
     }
 
     void theGeneratorMakesTheSameBytesEveryRun() {

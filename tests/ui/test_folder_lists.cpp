@@ -91,22 +91,6 @@ class TestFolderLists : public QObject {
         list.Refresh();
         QCOMPARE(list.ListCount(), 3);
     }
-
-    void aPickByTheUserIsReported() {
-        FileList list;
-        list.resize(120, 120);
-        list.setPath(folder("pick", {"a.wav", "b.wav", "c.wav"}));
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QSignalSpy picked(&list, &FileList::picked);
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                          list.visualItemRect(list.item(1)).center());
-        QCOMPARE(picked.count(), 1);
-        QCOMPARE(list.FileName(), QStringLiteral("b.wav"));
-        QTest::keyClick(&list, Qt::Key_Down);
-        QCOMPARE(picked.count(), 2);
-        QCOMPARE(list.FileName(), QStringLiteral("c.wav"));
-    }
 };
 
 QTEST_MAIN(TestFolderLists)

@@ -5,8 +5,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 
-using namespace Fixture;
-
 class TestInstrumentSelection : public QObject {
     Q_OBJECT
     std::unique_ptr<Session> session;
@@ -23,10 +21,6 @@ class TestInstrumentSelection : public QObject {
         return true;
     }
     QRect peg(int k) const { return tuner->picTuner[size_t(k)]->geometry(); }
-    void chooseOption(int index) {
-        tuner->cboOptions->setCurrentIndex(index);
-        tuner->cboOptions_Click();
-    }
 
   private slots:
     void init() { session = std::make_unique<Session>(); }
@@ -63,17 +57,6 @@ class TestInstrumentSelection : public QObject {
         QCOMPARE(entries(*tuner->cboOptions), shown ? expected : QStringList());
         QCOMPARE(tuner->OptionPrefix, expected.value(0));
         QCOMPARE(tuner->TunerFiles->Pattern(), expected.value(0) + "*.wav");
-    }
-
-    void noOptionValuesUseTheEmptyPrefix() {
-        const QString folder = session->app.complete("Ukulele", {"1.wav"}, "Options=3\n");
-        QFile::remove(folder + "all-off.bmp"); // only "" + "-" + "all-off.bmp" is there
-        writeBmp(folder + "-all-off.bmp", placePicture(60));
-        start();
-        QVERIFY(tuner->cboOptions->isVisible());
-        QCOMPARE(tuner->cboOptions->count(), 0);
-        QCOMPARE(tuner->TunerFiles->ListCount(), 1);
-        QVERIFY(allPegsShow(60));
     }
 
     void picturesAndProfilesOfTheOptions() {
@@ -133,7 +116,7 @@ class TestInstrumentSelection : public QObject {
         click(tuner->picSwitch);
         click(tuner->picTuner[0]);
         session->sound.clear();
-        chooseOption(0); // an option change keeps the tone and the mode
+        chooseOption(*tuner, 0); // an option change keeps the tone and the mode
         QVERIFY(session->sound.calls().empty());
         QCOMPARE(tuner->LoopActive, int16_t(-1));
         choose(*tuner, "Ukulele");

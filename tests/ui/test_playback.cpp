@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QWindow>
 
-using namespace Fixture;
 using Sound::SND_ASYNC;
 using Sound::SND_LOOP;
 
@@ -22,10 +21,6 @@ class TestPlayback : public QObject {
     QString file(int peg) const { return folder + tuner->TunerFiles->entry(peg); }
     SoundCall last() const { return session->sound.calls().back(); }
     size_t calls() const { return session->sound.calls().size(); }
-    void chooseOption(int index) {
-        tuner->cboOptions->setCurrentIndex(index);
-        tuner->cboOptions_Click();
-    }
     void pick(int row) {
         tuner->TunerFiles->setCurrentRow(row);
         tuner->TunerFiles_Click();
@@ -73,7 +68,7 @@ class TestPlayback : public QObject {
             "Banjo", {"a1.wav", "a2.wav", "b1.wav", "b2.wav"}, "Options=2\nOption1=a\nOption2=b\n");
         choose(*tuner, "Banjo");
         press(1);
-        chooseOption(1);
+        chooseOption(*tuner, 1);
         session->sound.clear();
         press(1);
         QCOMPARE(calls(), size_t(1));
@@ -138,17 +133,6 @@ class TestPlayback : public QObject {
         QCOMPARE(calls(), size_t(1)); // the release, once
         QCOMPARE(tuner->LoopActive, int16_t(0));
         QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
-    }
-
-    void anOptionChosenWhileOffShowsTheSwitchOn() {
-        session->app.complete("Banjo", {"a1.wav", "b1.wav"}, "Options=2\nOption1=a\nOption2=b\n");
-        choose(*tuner, "Banjo");
-        click(tuner->picSwitch);
-        chooseOption(1);
-        QCOMPARE(AppModul::SwitchOn, int16_t(0)); // still single mode
-        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
-        click(tuner->picSwitch);
-        QCOMPARE(AppModul::SwitchOn, int16_t(1));
     }
 
     void aFilePickPlaysInTheModeWithoutLightingAPeg() {

@@ -8,8 +8,6 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
-using namespace Fixture;
-
 namespace {
 
 // Which look a peg shows: 1 lit, 0 dark, -1 neither.
@@ -45,7 +43,6 @@ class TestSoak : public QObject {
         const int actions = qEnvironmentVariableIntValue("TUNER_SOAK_ACTIONS") > 0
                                 ? qEnvironmentVariableIntValue("TUNER_SOAK_ACTIONS")
                                 : 20000;
-        QMap<QString, int> done;
         for (int i = 0; i < actions; ++i) {
             const int dice = int(rng.bounded(100));
             const auto button = buttons[rng.bounded(3)];
@@ -84,7 +81,6 @@ class TestSoak : public QObject {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
                 what = "make ini";
             }
-            ++done[what];
 
             QVERIFY2(AppModul::SwitchOn == 0 || AppModul::SwitchOn == 1, qPrintable(what));
             QVERIFY2(tuner.LoopActive == 0 || (tuner.LoopActive == -1 && AppModul::SwitchOn == 1 &&
@@ -99,8 +95,6 @@ class TestSoak : public QObject {
             QVERIFY2(lit <= 1,
                      qPrintable(QStringLiteral("%1 pegs lit after %2").arg(lit).arg(what)));
         }
-        for (auto it = done.cbegin(); it != done.cend(); ++it)
-            qInfo("%6d %s", it.value(), qPrintable(it.key()));
         session.tuner.reset();
         Sound::shutdown();
     }

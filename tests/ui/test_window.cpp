@@ -7,8 +7,6 @@
 #include <QClipboard>
 #include <QPushButton>
 
-using namespace Fixture;
-
 class TestWindow : public QObject {
     Q_OBJECT
     std::unique_ptr<Session> session;
