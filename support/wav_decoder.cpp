@@ -18,6 +18,7 @@ constexpr int kMaxRate = 384000;
 constexpr long long kMaxSamples = 24LL * 1000 * 1000;
 
 constexpr qint64 kMaxDataBytes = kMaxSamples * 8; // 64-bit samples at the most
+constexpr qint64 kMaxFormatBytes = 1024;          // the format chunk is 16 to 40 bytes
 constexpr int kMaxChunks = 4096;
 
 struct Chunk {
@@ -62,8 +63,9 @@ bool findChunks(ReadAt readAt, qint64 fileSize, Chunk& format, Chunk& data) {
             at += padded || !unpadded ? 1 : 0;
         }
     }
-    return format.at >= 0 && format.size >= 16 && format.at + format.size <= fileSize &&
-           data.at >= 0 && data.size <= kMaxDataBytes && data.at + data.size <= fileSize;
+    return format.at >= 0 && format.size >= 16 && format.size <= kMaxFormatBytes &&
+           format.at + format.size <= fileSize && data.at >= 0 && data.size <= kMaxDataBytes &&
+           data.at + data.size <= fileSize;
 }
 
 // The recording as a plain WAV of its format and data chunks alone, which libsndfile reads
