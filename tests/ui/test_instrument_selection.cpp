@@ -68,6 +68,7 @@ class TestInstrumentSelection : public QObject {
                              "bowed-tuner.ini");
         start();
         QVERIFY(allPegsShow(40)); // in the selection the plain pictures win
+        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
         QCOMPARE(tuner->TunerFiles->ListCount(), 2);
 
         // Picked in the list: the option's own pictures win.
