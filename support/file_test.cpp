@@ -83,8 +83,8 @@ void replaceFileAtomically(const QString& path, QByteArrayView bytes) {
         target = info.symLinkTarget();
     // The rename needs only a writable folder; a file this user may not write to (marked
     // read-only, say) is refused as an ordinary write would refuse it.
-    if (::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), F_OK, AT_EACCESS) == 0 &&
-        ::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), W_OK, AT_EACCESS) != 0)
+    if (::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), W_OK, AT_EACCESS) != 0 &&
+        errno != ENOENT)
         throw StepFailed("not writable: " + path.toStdString());
     QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

@@ -154,10 +154,6 @@ std::shared_ptr<const Recording> decodeOpened(SNDFILE* sf, const SF_INFO& info) 
     return rec;
 }
 
-} // namespace
-
-namespace {
-
 // Decodes a plain WAV held in memory.
 std::shared_ptr<const Recording> decodePlain(QByteArrayView bytes) {
     const SoundLibraries& lib = soundLibraries();
