@@ -1,7 +1,6 @@
 #include "globals.h"
 
-#include "../support/paths.h"
-#include "../support/step.h"
+#include "support/paths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,12 +21,13 @@ QString AllOffFile;
 int16_t SwitchOn = 0;
 
 void InitAppNames() {
-    attempt([] { AppTitle = QString::fromLatin1(AppTitleText); });
-    attempt([] { TunesPath = AppPath + QStringLiteral("Tunes/"); });
-    attempt([] { ReleaseSoundFile = TunesPath + QStringLiteral("release.wav"); });
-    attempt([] { TunerIniFile = AppPath + QStringLiteral("tuner.ini"); });
-    attempt([] { AllOnName = QStringLiteral("all-on.bmp"); });
-    attempt([] { AllOffName = QStringLiteral("all-off.bmp"); });
+    // Plain assignments: none of them can fail.
+    AppTitle = QString::fromLatin1(AppTitleText);
+    TunesPath = AppPath + QStringLiteral("Tunes/");
+    ReleaseSoundFile = TunesPath + QLatin1String(Commands::ReleaseFileName);
+    TunerIniFile = AppPath + QLatin1String(Commands::ProfileFileName);
+    AllOnName = QLatin1String(Commands::AllOnFileName);
+    AllOffName = QLatin1String(Commands::AllOffFileName);
 }
 
 } // namespace AppModul
@@ -35,12 +35,10 @@ void InitAppNames() {
 namespace Commands {
 
 void InitEnvironment() {
-    attempt([] {
-        // applicationDirPath() comes from /proc/self/exe, so links to the executable are
-        // resolved to its real folder.
-        AppModul::AppPath = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
-    });
-    attempt([] { AddBackslash(AppModul::AppPath); });
+    // applicationDirPath() comes from /proc/self/exe, so links to the executable are resolved
+    // to its real folder.
+    AppModul::AppPath = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
+    AddBackslash(AppModul::AppPath);
 }
 
 } // namespace Commands

@@ -1,5 +1,7 @@
-#include "../support/sound.h"
-#include "startup.h"
+#include "app/startup.h"
+#include "generated/product.h"
+#include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,9 +12,10 @@ int main(int, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
-    QApplication::setApplicationName(QStringLiteral("Veltrosan Tuner"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationName(QStringLiteral(TUNER_TITLE));
+    QApplication::setApplicationVersion(QStringLiteral(TUNER_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veltrosan-tuner.png")));
+    Sound::installOutput(std::make_unique<SdlSoundOutput>());
     AppModul::Main();
     const int status = QApplication::exec();
     AppModul::DestroyTunerWindow();

@@ -1,10 +1,10 @@
 #include "startup.h"
 
-#include "../support/paths.h"
-#include "../support/step.h"
-#include "../ui/folder_lists.h"
-#include "../ui/tuner.h"
-#include "globals.h"
+#include "app/globals.h"
+#include "support/paths.h"
+#include "support/step.h"
+#include "ui/list_controls.h"
+#include "ui/tuner.h"
 
 #include <QComboBox>
 #include <memory>
@@ -26,26 +26,24 @@ void DestroyTunerWindow() {
 }
 
 void LoadAndShow(Tuner& tuner) {
-    attempt([&] { tuner.Form_Load(); });
+    // Only a folder that cannot be opened fails here; the start-up goes on without it.
+    tuner.Form_Load();
     attempt([&] { tuner.TunersDir->setPath(TunesPath); });
-    attempt([&] { tuner.TunersDir->Refresh(); });
+    tuner.TunersDir->Refresh();
     const int16_t count = tuner.TunersDir->ListCount();
     if (count > 0) {
         // The instruments are appended in the folder list's order; they are handed to the
         // drop-down in one go, which nothing can tell from one at a time.
         QStringList instruments;
         for (int16_t i = 0; i < count; ++i) {
-            QString name;
-            attempt([&] { name = Commands::LastPathComponent(tuner.TunersDir->entry(i)); });
+            const QString name = Commands::LastPathComponent(tuner.TunersDir->entry(i));
             attempt([&] { tuner.TunerFiles->setPath(TunesPath + name); });
-            attempt([&] { tuner.TunerFiles->Refresh(); });
-            attempt([&] {
-                if (tuner.TunerFiles->ListCount() > 0)
-                    instruments.append(name);
-            });
+            tuner.TunerFiles->Refresh();
+            if (tuner.TunerFiles->ListCount() > 0)
+                instruments.append(name);
         }
-        attempt([&] { tuner.cboInstrument->addItems(instruments); });
-        attempt([&] {
+        tuner.cboInstrument->addItems(instruments);
+        {
             // Setting the text selects the entry of that name where there is one, as a pick
             // would; without one the text stands alone and no entry is current, so the first
             // Down arrow chooses entry 0. No handler runs either way.
@@ -53,16 +51,16 @@ void LoadAndShow(Tuner& tuner) {
             tuner.cboInstrument->setCurrentIndex(
                 tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
             tuner.cboInstrument->setEditText(name);
-        });
-        attempt([&] { tuner.cboInstrument_Click(); });
+        }
+        tuner.cboInstrument_Click();
     }
-    attempt([&] { tuner.show(); });
+    tuner.show();
 }
 
 void Main() {
     // Command-line arguments are ignored: the program behaves the same with any.
-    attempt([] { Commands::InitEnvironment(); });
-    attempt([] { InitAppNames(); });
+    Commands::InitEnvironment();
+    InitAppNames();
     attempt([] {
         if (!window())
             window() = std::make_unique<Tuner>();

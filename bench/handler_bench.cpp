@@ -6,7 +6,7 @@
 
 #include "app/globals.h"
 #include "app/startup.h"
-#include "support/sound.h"
+#include "support/sound/sound.h"
 #include "ui/tuner.h"
 
 #include <QApplication>
@@ -33,9 +33,9 @@ double medianMicroseconds(int runs, const std::function<void()>& action) {
     return times[times.size() / 2];
 }
 
-class NoSound : public Sound::Backend {
+class NoSound : public Sound::Output {
   public:
-    void play(const QString&, unsigned) override {}
+    void play(const QString&, Sound::Playback) override {}
 };
 
 } // namespace
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         tuner.cboInstrument_Click();
     };
     std::printf("| action | median |\n|---|---|\n");
-    Sound::setBackend(std::make_unique<NoSound>());
+    Sound::installOutput(std::make_unique<NoSound>());
     for (const char* name : {"Ukulele", "Guitar", "Violin", "Options2", "Options1e9"})
         std::printf("| select %s | %.0f us |\n", name,
                     medianMicroseconds(30, [&] { choose(name); }));

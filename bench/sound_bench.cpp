@@ -4,17 +4,16 @@
 //
 //   sound_bench <sink monitor> <buffer frames> <loop seconds> [load]
 
-#include "support/sdl_sound_backend.h"
-#include "support/sound.h"
+#include "sound_capture.h"
+#include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound.h"
 #include "wav_file.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QtEndian>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -29,55 +28,10 @@ constexpr int kRate = 48000;
 QByteArray wav(double frequency, double seconds) {
     std::vector<int16_t> samples(size_t(seconds * kRate));
     for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = int16_t(std::lround(16000 * std::sin(2 * M_PI * frequency * double(i) / kRate)));
+        samples[i] =
+            int16_t(std::lround(16000 * std::sin(2 * M_PI * frequency * double(i) / kRate)));
     return pcm16WavFile(samples, kRate, 1);
 }
-
-class Capture {
-  public:
-    explicit Capture(const QString& monitor) {
-        clock_.start();
-        process_.start("parec", {"--device=" + monitor, "--format=s16le", "--rate=48000",
-                                 "--channels=1", "--raw", "--latency-msec=5"});
-        process_.waitForStarted();
-    }
-    ~Capture() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-    void pump(int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms) {
-            process_.waitForReadyRead(5);
-            const QByteArray chunk = process_.readAllStandardOutput();
-            if (!chunk.isEmpty()) {
-                bytes_ += chunk;
-                arrivals_.push_back({clock_.nsecsElapsed(), bytes_.size() / 2});
-            }
-        }
-    }
-    // The capture's sample index at a moment, from the arrival times of its chunks.
-    double indexAt(qint64 nanos) const {
-        for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it)
-            if (it->first <= nanos)
-                return double(it->second) + double(nanos - it->first) * kRate / 1e9;
-        return 0;
-    }
-    qint64 now() const { return clock_.nsecsElapsed(); }
-    float sample(qsizetype i) const {
-        return float(int16_t(quint16(uchar(bytes_[2 * i])) |
-                             quint16(uchar(bytes_[2 * i + 1]) << 8))) /
-               32768.0f;
-    }
-    qsizetype size() const { return bytes_.size() / 2; }
-
-  private:
-    QProcess process_;
-    QByteArray bytes_;
-    QElapsedTimer clock_;
-    std::vector<std::pair<qint64, qsizetype>> arrivals_;
-};
 
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
@@ -116,11 +70,11 @@ int main(int argc, char** argv) {
     f.write(wav(1000, 0.5)); // whole periods: the loop joins in phase
     f.close();
 
-    Sound::setBackend(std::make_unique<SdlSoundBackend>(frames));
+    Sound::installOutput(std::make_unique<SdlSoundOutput>(frames));
     Sound::PlaySoundFile(silence);
     QThread::msleep(700); // the device opens on its helper thread
 
-    Capture capture(monitor);
+    Capture::SoundCapture capture(monitor, 5);
     capture.pump(500);
     std::vector<double> onsets;
     for (int i = 0; i < 40; ++i) {
@@ -129,10 +83,11 @@ int main(int argc, char** argv) {
         const qint64 t0 = capture.now();
         Sound::LoopSoundFile(tone);
         capture.pump(150);
-        const auto from = qsizetype(capture.indexAt(t0));
-        for (qsizetype k = std::max<qsizetype>(from, 0); k < capture.size(); ++k)
-            if (std::abs(capture.sample(k)) > 0.05f) {
-                onsets.push_back(double(k - from) * 1000.0 / kRate);
+        const qsizetype from = capture.indexAt(t0);
+        const std::vector<float> heard = capture.samples(from, capture.mark() - from);
+        for (size_t k = 0; k < heard.size(); ++k)
+            if (std::abs(heard[k]) > 0.05f) {
+                onsets.push_back(double(k) * 1000.0 / kRate);
                 break;
             }
     }
@@ -140,12 +95,11 @@ int main(int argc, char** argv) {
     // Dropouts: breaks in a long loop.
     Sound::LoopSoundFile(tone);
     capture.pump(300);
-    const qsizetype begin = capture.size();
+    const qsizetype begin = capture.mark();
     capture.pump(loopSeconds * 1000);
-    const qsizetype end = capture.size();
     int dropouts = 0, run = 0;
-    for (qsizetype k = begin; k < end; ++k) {
-        run = std::abs(capture.sample(k)) < 0.01f ? run + 1 : 0;
+    for (const float x : capture.samples(begin, capture.mark() - begin)) {
+        run = std::abs(x) < 0.01f ? run + 1 : 0;
         if (run == 8)
             ++dropouts;
     }

@@ -9,7 +9,8 @@
 #ifndef TUNER_PROBE_FLOOR
 #include "app/globals.h"
 #include "app/startup.h"
-#include "support/sound.h"
+#include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound.h"
 #include "ui/tuner.h"
 #endif
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
 #ifdef TUNER_PROBE_FLOOR
     (void)argv;
     QWidget bare;
-    bare.resize(384, 550);
+    bare.resize(384, 550); // the size of the tuner's pictures
     new QWidget(&bare);
     bare.installEventFilter(&probe);
     bare.show();
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     if (!AppModul::AppPath.endsWith('/'))
         AppModul::AppPath += '/';
     AppModul::InitAppNames();
+    Sound::installOutput(std::make_unique<SdlSoundOutput>());
     auto tuner = std::make_unique<Tuner>();
     tuner->installEventFilter(&probe);
     AppModul::LoadAndShow(*tuner);

@@ -1,6 +1,6 @@
 #include "window_placement.h"
 
-#include "step.h"
+#include "support/step.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -3,7 +3,9 @@
 
 #include "app/globals.h"
 #include "app/startup.h"
-#include "support/picture_box.h"
+#include "support/picture/head_layout.h"
+#include "support/picture/picture_box.h"
+#include "support/sound/sdl_sound_output.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -63,17 +65,17 @@ void writeBmp(const QString& path, const QImage& image) {
 }
 
 QString designLayout() {
-    const int places[6][4] = {{238, 12, 84, 92}, {152, 8, 77, 96},    {64, 6, 79, 92},
-                              {64, 276, 83, 98}, {156, 270, 80, 102}, {242, 268, 85, 104}};
     QString text;
-    for (int n = 0; n < 6; ++n)
+    for (int n = 0; n < 6; ++n) {
+        const QRect& place = HeadLayout::kPegAreas[size_t(n)];
         text += QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\n"
                                "Tuner%1-Width=%5\n")
                     .arg(n + 1)
-                    .arg(places[n][0])
-                    .arg(places[n][1])
-                    .arg(places[n][2])
-                    .arg(places[n][3]);
+                    .arg(place.top())
+                    .arg(place.left())
+                    .arg(place.height())
+                    .arg(place.width());
+    }
     return text;
 }
 
@@ -171,15 +173,21 @@ QList<int> Session::lit() {
 namespace {
 std::vector<SoundCall> g_calls;
 
-class Recorder : public Sound::Backend {
+class Recorder : public Sound::Output {
   public:
-    void play(const QString& path, unsigned flags) override { g_calls.push_back({path, flags}); }
+    void play(const QString& path, Sound::Playback playback) override {
+        g_calls.push_back({path, playback});
+    }
 };
 } // namespace
 
+void installSoundDevice() {
+    Sound::installOutput(std::make_unique<SdlSoundOutput>());
+}
+
 RecordedSound::RecordedSound() {
     g_calls.clear();
-    Sound::setBackend(std::make_unique<Recorder>());
+    Sound::installOutput(std::make_unique<Recorder>());
 }
 
 RecordedSound::~RecordedSound() {

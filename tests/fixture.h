@@ -4,10 +4,10 @@
 
 // What every test includes.
 #include "app/globals.h"
-#include "support/picture_box.h"
-#include "support/sound.h"
+#include "support/picture/picture_box.h"
+#include "support/sound/sound.h"
 #include "support/step.h"
-#include "ui/folder_lists.h"
+#include "ui/list_controls.h"
 #include "ui/tuner.h"
 
 #include <QComboBox>
@@ -74,7 +74,7 @@ void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton,
 
 struct SoundCall {
     QString path;
-    unsigned flags;
+    Sound::Playback playback;
 };
 
 // Takes the place of the sound device and remembers every call.
@@ -85,6 +85,9 @@ class RecordedSound {
     std::vector<SoundCall>& calls();
     void clear() { calls().clear(); }
 };
+
+// Sound goes to the sound device, as in the program.
+void installSoundDevice();
 
 // What a window test works with: recorded sound, an application folder and, once started, the
 // window; taken down in that order's reverse.

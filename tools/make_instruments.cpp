@@ -4,9 +4,11 @@
 //   make_instruments <folder>             writes <folder>/Tunes
 //   make_instruments --icon <32.png> <128.png>
 
+#include "artwork.h"
+#include "generated/product.h"
 #include "string_synth.h"
+#include "support/paths.h"
 #include "wav_file.h"
-#include "support/artwork.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,8 +37,7 @@ struct Instrument {
 // down, as the tuner numbers them.
 std::array<QRect, 6> pegAreas(int count, int shift) {
     std::array<QRect, 6> areas{};
-    const QList<QRect> six = {{12, 238, 92, 84}, {8, 152, 96, 77},    {6, 64, 92, 79},
-                              {276, 64, 98, 83}, {270, 156, 102, 80}, {268, 242, 104, 85}};
+    const QList<QRect> six(HeadLayout::kPegAreas.begin(), HeadLayout::kPegAreas.end());
     const QList<QRect> four = {
         {10, 196, 96, 84}, {10, 92, 96, 84}, {278, 92, 96, 84}, {278, 196, 96, 84}};
     const QList<QRect> five = {{10, 300, 96, 84},
@@ -51,7 +52,7 @@ std::array<QRect, 6> pegAreas(int count, int shift) {
 }
 
 QString profileText(const Instrument& in, const std::array<QRect, 6>& areas, bool withOptions) {
-    QString t = QStringLiteral("[Veltrosan Tuner]\n");
+    QString t = QStringLiteral("[" TUNER_TITLE "]\n");
     if (withOptions && !in.options.first().name.isEmpty()) {
         t += QStringLiteral("Options=%1\n").arg(in.options.size());
         for (int i = 0; i < in.options.size(); ++i)
@@ -98,10 +99,13 @@ bool makeInstrument(const QString& tunes, const Instrument& in) {
     const QString folder = tunes + in.name + '/';
     QDir().mkpath(folder);
     const auto areas = pegAreas(int(in.notes.size()), 0);
-    bool ok = write(folder + "tuner.ini", profileText(in, areas, true).toUtf8());
+    const QString ini = QLatin1String(Commands::ProfileFileName);
+    const QString off = QLatin1String(Commands::AllOffFileName);
+    const QString on = QLatin1String(Commands::AllOnFileName);
+    bool ok = write(folder + ini, profileText(in, areas, true).toUtf8());
     const HeadDesign plain = design(in, areas, QColor(255, 200, 60), QString());
-    ok = ok && writeBmp(folder + "all-off.bmp", Artwork::drawHead(plain, false)) &&
-         writeBmp(folder + "all-on.bmp", Artwork::drawHead(plain, true));
+    ok = ok && writeBmp(folder + off, Artwork::drawHead(plain, false)) &&
+         writeBmp(folder + on, Artwork::drawHead(plain, true));
     unsigned seed = 1;
     for (const Option& option : in.options) {
         const QString prefix = option.name.isEmpty() ? QString() : option.name + '-';
@@ -109,9 +113,12 @@ bool makeInstrument(const QString& tunes, const Instrument& in) {
             // Its own pictures, with the pegs a little lower, and the layout to match.
             const auto own = pegAreas(int(in.notes.size()), 24);
             const HeadDesign d = design(in, own, QColor(120, 220, 255), option.name);
-            ok = ok && write(folder + prefix + "tuner.ini", profileText(in, own, false).toUtf8()) &&
-                 writeBmp(folder + prefix + "all-off.bmp", Artwork::drawHead(d, false)) &&
-                 writeBmp(folder + prefix + "all-on.bmp", Artwork::drawHead(d, true));
+            const auto named = [&](const QString& plainName) {
+                return folder + Commands::OptionFileName(option.name, plainName);
+            };
+            ok = ok && write(named(ini), profileText(in, own, false).toUtf8()) &&
+                 writeBmp(named(off), Artwork::drawHead(d, false)) &&
+                 writeBmp(named(on), Artwork::drawHead(d, true));
         }
         for (int k = 0; k < in.notes.size(); ++k) {
             const double f = StringSynth::noteFrequency(in.notes[k]);
@@ -156,7 +163,7 @@ int main(int argc, char** argv) {
          QColor(182, 104, 42),
          {{"bowed", false, false}, {"pizzicato", true, true}}},
     };
-    bool ok = write(tunes + "release.wav", wav(StringSynth::release()));
+    bool ok = write(tunes + QLatin1String(Commands::ReleaseFileName), wav(StringSynth::release()));
     for (const Instrument& in : instruments)
         ok = makeInstrument(tunes, in) && ok;
     return ok ? 0 : 1;

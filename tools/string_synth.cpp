@@ -137,5 +137,4 @@ std::vector<int16_t> release() {
     return toPcm(out, 0.15);
 }
 
-
 } // namespace StringSynth

@@ -1,11 +1,11 @@
 // The folder list keeps the instrument folder and the file list in step; a pick in the file
 // list plays that file in the current mode without lighting a peg.
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/paths.h"
-#include "../support/sound.h"
-#include "folder_lists.h"
+#include "app/globals.h"
+#include "support/paths.h"
+#include "support/sound/sound.h"
+#include "ui/list_controls.h"
 
 #include <QTimer>
 

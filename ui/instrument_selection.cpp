@@ -1,15 +1,16 @@
 // Choosing an instrument: its folder, its sound options, its pictures and its peg layout.
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/file_test.h"
-#include "../support/numeric_value.h"
-#include "../support/picture_box.h"
-#include "../support/picture_copy.h"
-#include "../support/profile.h"
-#include "../support/sound.h"
-#include "../support/step.h"
-#include "folder_lists.h"
+#include "app/globals.h"
+#include "support/files/file_access.h"
+#include "support/numeric_value.h"
+#include "support/paths.h"
+#include "support/picture/picture_box.h"
+#include "support/picture/picture_copy.h"
+#include "support/profile/profile.h"
+#include "support/sound/sound.h"
+#include "support/step.h"
+#include "ui/list_controls.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -19,7 +20,6 @@ using namespace AppModul;
 
 namespace {
 
-const QString kIniName = QStringLiteral("tuner.ini");
 const QString kAllWav = QStringLiteral("*.wav");
 
 // The number k of an option key "Option" + k (plain decimal digits, no leading zero), or an
@@ -67,64 +67,53 @@ void Tuner::readOptionList(double optionCount) {
 }
 
 void Tuner::cboInstrument_Click() {
-    double optionCount = 0;
-    attempt([&] { SwitchOn = 0; });
-    attempt([&] { Sound::PlaySoundFile(ReleaseSoundFile); });
-    attempt([&] { OptionPrefix.clear(); });
-    attempt([&] { LoopActive = 0; });
-    attempt([&] { picSwitch_MouseDown(0, 0, 0, 0); });
-    attempt([&] { InstrumentPath = TunesPath + cboInstrument->currentText() + u'/'; });
+    // Each step that can fail (a folder, picture or profile that cannot be read, an instrument
+    // without options) is skipped and the selection goes on; the rest cannot fail.
+    SwitchOn = 0;
+    Sound::PlaySoundFile(ReleaseSoundFile);
+    OptionPrefix.clear();
+    LoopActive = 0;
+    picSwitch_MouseDown(0, 0, 0, 0);
+    InstrumentPath = TunesPath + cboInstrument->currentText() + u'/';
     attempt([&] { TunersDir->setPath(InstrumentPath); }); // runs TunersDir_Change on a change
     attempt([&] { TunerFiles->setPath(InstrumentPath); });
-    attempt([&] { TunerFiles->Refresh(); });
-    attempt([&] { InstrumentIniFile = InstrumentPath + kIniName; });
-    attempt([&] {
-        optionCount = NumericValue(Commands::ReadProfileString(
-            AppTitle, QStringLiteral("Options"), InstrumentIniFile, QStringLiteral("0")));
-    });
-    attempt([&] { cboOptions->setVisible(optionCount != 0); });
-    attempt([&] { TunerFiles->setPattern(kAllWav); });
+    TunerFiles->Refresh();
+    const QString plainIni = QLatin1String(Commands::ProfileFileName);
+    InstrumentIniFile = InstrumentPath + plainIni;
+    const double optionCount = NumericValue(Commands::ReadProfileString(
+        AppTitle, QStringLiteral("Options"), InstrumentIniFile, QStringLiteral("0")));
+    cboOptions->setVisible(optionCount != 0);
+    TunerFiles->setPattern(kAllWav);
     if (!cboOptions->isHidden()) {
-        attempt([&] { cboOptions->clear(); });
-        attempt([&] { readOptionList(optionCount); });
-        attempt([&] {
-            if (cboOptions->count() == 0)
-                throw StepFailed("no option to select");
+        cboOptions->clear();
+        readOptionList(optionCount);
+        if (cboOptions->count() > 0) {
             cboOptions->setCurrentIndex(0);
-            cboOptions_Click();
-        });
-        attempt([&] {
-            if (cboOptions->count() == 0)
-                throw StepFailed("no option entry");
+            attempt([&] { cboOptions_Click(); });
             OptionPrefix = cboOptions->itemText(0);
-        });
-        attempt([&] { TunerFiles->setPattern(OptionPrefix + kAllWav); });
-        attempt([&] { TunerFiles->Refresh(); });
-        attempt([&] {
-            const QString plain = InstrumentPath + AllOnName;
-            AllOnFile = Commands::FileExists(plain)
-                            ? plain
-                            : InstrumentPath + OptionPrefix + u'-' + AllOnName;
-        });
-        attempt([&] {
-            const QString plain = InstrumentPath + AllOffName;
-            AllOffFile = Commands::FileExists(plain)
-                             ? plain
-                             : InstrumentPath + OptionPrefix + u'-' + AllOffName;
-        });
-        attempt([&] {
-            const QString own = InstrumentPath + OptionPrefix + u'-' + kIniName;
-            if (Commands::FileExists(own))
-                InstrumentIniFile = own;
-        });
+        }
+        TunerFiles->setPattern(OptionPrefix + kAllWav);
+        TunerFiles->Refresh();
+        // Here the plain pictures win over the option's own.
+        const QString plainOn = InstrumentPath + AllOnName;
+        AllOnFile = Commands::FileExists(plainOn)
+                        ? plainOn
+                        : InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOnName);
+        const QString plainOff = InstrumentPath + AllOffName;
+        AllOffFile = Commands::FileExists(plainOff)
+                         ? plainOff
+                         : InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOffName);
+        const QString ownIni = InstrumentPath + Commands::OptionFileName(OptionPrefix, plainIni);
+        if (Commands::FileExists(ownIni))
+            InstrumentIniFile = ownIni;
     } else {
-        attempt([&] { AllOnFile = InstrumentPath + AllOnName; });
-        attempt([&] { AllOffFile = InstrumentPath + AllOffName; });
+        AllOnFile = InstrumentPath + AllOnName;
+        AllOffFile = InstrumentPath + AllOffName;
     }
     attempt([&] { LoadPicture(*picAllOff, AllOffFile); });
     attempt([&] { LoadPicture(*picAllOn, AllOnFile); });
-    attempt([&] { ReadPegLayout(InstrumentIniFile); });
-    attempt([&] { useOffPictureAsBackground(); });
+    attempt([&] { ReadPegLayout(InstrumentIniFile); }); // ends at a value a peg cannot take
+    useOffPictureAsBackground();
     darkenAllPegs();
-    attempt([&] { CopyPicture(*picSwitch, *picAllOn); });
+    CopyPicture(*picSwitch, *picAllOn);
 }

@@ -1,25 +1,25 @@
 // The switch between loop mode (on) and single mode (off).
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/picture_box.h"
-#include "../support/picture_copy.h"
-#include "../support/sound.h"
-#include "../support/step.h"
+#include "app/globals.h"
+#include "support/picture/picture_box.h"
+#include "support/picture/picture_copy.h"
+#include "support/sound/sound.h"
 
 using namespace AppModul;
 
 void Tuner::picSwitch_MouseDown(int16_t, int16_t, float, float) {
+    // Copying between picture boxes and starting a sound cannot fail.
     if (SwitchOn != 0) {
-        attempt([&] { CopyPicture(*picSwitch, *picAllOff); });
-        attempt([&] { SwitchOn = 0; });
-        attempt([&] { Sound::PlaySoundFile(ReleaseSoundFile); });
-        attempt([&] { PegFile.clear(); });
-        attempt([&] { LoopActive = 0; });
-        attempt([&] { darkenAllPegs(); });
+        CopyPicture(*picSwitch, *picAllOff);
+        SwitchOn = 0;
+        Sound::PlaySoundFile(ReleaseSoundFile);
+        PegFile.clear();
+        LoopActive = 0;
+        darkenAllPegs();
     } else {
-        attempt([&] { CopyPicture(*picSwitch, *picAllOn); });
-        attempt([&] { SwitchOn = 1; });
+        CopyPicture(*picSwitch, *picAllOn);
+        SwitchOn = 1;
     }
 }
 

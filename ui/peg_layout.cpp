@@ -1,11 +1,11 @@
 // The places and sizes of the six peg areas: read from a profile, written by "Make INI".
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/numeric_value.h"
-#include "../support/picture_box.h"
-#include "../support/profile.h"
-#include "../support/step.h"
+#include "app/globals.h"
+#include "support/numeric_value.h"
+#include "support/picture/picture_box.h"
+#include "support/profile/profile.h"
+#include "support/step.h"
 
 #include <cmath>
 

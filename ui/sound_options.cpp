@@ -1,12 +1,13 @@
 // Choosing a sound option: its recordings, its pictures and its peg layout.
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/file_test.h"
-#include "../support/picture_box.h"
-#include "../support/picture_copy.h"
-#include "../support/step.h"
-#include "folder_lists.h"
+#include "app/globals.h"
+#include "support/files/file_access.h"
+#include "support/paths.h"
+#include "support/picture/picture_box.h"
+#include "support/picture/picture_copy.h"
+#include "support/step.h"
+#include "ui/list_controls.h"
 
 #include <QComboBox>
 
@@ -18,13 +19,13 @@ void Tuner::cboOptions_Click() {
     TunerFiles->Refresh();
 
     // Here the option's own pictures win over the plain ones.
-    const QString ownOn = InstrumentPath + OptionPrefix + u'-' + AllOnName;
+    const QString ownOn = InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOnName);
     AllOnFile = Commands::FileExists(ownOn) ? ownOn : InstrumentPath + AllOnName;
-    const QString ownOff = InstrumentPath + OptionPrefix + u'-' + AllOffName;
+    const QString ownOff = InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOffName);
     AllOffFile = Commands::FileExists(ownOff) ? ownOff : InstrumentPath + AllOffName;
-    const QString ownIni = InstrumentPath + OptionPrefix + QStringLiteral("-tuner.ini");
-    InstrumentIniFile =
-        Commands::FileExists(ownIni) ? ownIni : InstrumentPath + QStringLiteral("tuner.ini");
+    const QString plainIni = QLatin1String(Commands::ProfileFileName);
+    const QString ownIni = InstrumentPath + Commands::OptionFileName(OptionPrefix, plainIni);
+    InstrumentIniFile = Commands::FileExists(ownIni) ? ownIni : InstrumentPath + plainIni;
 
     // A picture that cannot be loaded leaves its box as it was and the option change goes on,
     // as the instrument selection does, rather than stopping half-way with a new layout over

@@ -2,9 +2,18 @@
 // The tuner window: the head of the instrument with six peg areas, the mode switch and the two
 // drop-down lists; off to the right and below, the tools it works with (the two full pictures,
 // the folder and file lists, the "Make INI" button) and a timer. Its member functions are spread
-// over the ui/ files by concern.
+// over the ui/ files by concern:
+//
+//   tuner_window.cpp          controls, layout, Form_Load/Form_Unload, keys, painting
+//   instrument_selection.cpp  cboInstrument_Click and the option list it reads
+//   sound_options.cpp         cboOptions_Click
+//   peg_layout.cpp            ReadPegLayout, Command1_Click ("Make INI")
+//   peg_playback.cpp          picTuner_MouseDown, Timer1_Timer
+//   mode_switch.cpp           picSwitch_MouseDown, picSwitch_DblClick
+//   file_list_playback.cpp    TunerFiles_Click, TunersDir_Change
+//   list_controls.h           the folder and file list controls
 
-#include "../support/window_placement.h"
+#include "support/window_placement.h"
 
 #include <QImage>
 #include <QString>
@@ -50,20 +59,26 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     int16_t LoopActive = 0; // -1 while a loop started by a peg press sounds
     QString LoopFile;       // the recording of that loop
 
-    // Handlers.
+    // Handlers, by the file that holds them.
+    // tuner_window.cpp
     void Form_Load();
     void Form_Unload(int16_t& Cancel);
     void cboInstrument_KeyPress(int16_t& KeyAscii);
+    // instrument_selection.cpp, sound_options.cpp
     void cboInstrument_Click();
     void cboOptions_Click();
+    // peg_layout.cpp
+    void ReadPegLayout(const QString& path);
+    void Command1_Click();
+    // peg_playback.cpp
     void picTuner_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Timer1_Timer();
+    // mode_switch.cpp
     void picSwitch_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
     void picSwitch_DblClick();
+    // file_list_playback.cpp
     void TunerFiles_Click();
     void TunersDir_Change();
-    void Command1_Click();
-    void ReadPegLayout(const QString& path);
 
     // The picture drawn behind the controls.
     const QImage& backgroundPicture() const { return background_; }

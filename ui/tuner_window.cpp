@@ -1,11 +1,12 @@
 // The window itself: its controls at their places, the focus order, loading and closing.
-#include "tuner.h"
+#include "ui/tuner.h"
 
-#include "../app/globals.h"
-#include "../support/picture_box.h"
-#include "../support/picture_copy.h"
-#include "../support/step.h"
-#include "folder_lists.h"
+#include "app/globals.h"
+#include "support/picture/head_layout.h"
+#include "support/picture/picture_box.h"
+#include "support/picture/picture_copy.h"
+#include "support/step.h"
+#include "ui/list_controls.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -82,31 +83,22 @@ Tuner::~Tuner() {
 }
 
 void Tuner::createControls() {
-    struct Place {
-        int left, top, width, height;
-    };
-    const std::array<Place, 6> pegs = {{{12, 238, 92, 84},
-                                        {8, 152, 96, 77},
-                                        {6, 64, 92, 79},
-                                        {276, 64, 98, 83},
-                                        {270, 156, 102, 80},
-                                        {268, 242, 104, 85}}};
-    for (size_t k = 0; k < pegs.size(); ++k) {
+    for (size_t k = 0; k < picTuner.size(); ++k) {
         picTuner[k] = new PictureBox(this);
         picTuner[k]->setObjectName(QStringLiteral("picTuner%1").arg(k));
-        picTuner[k]->setGeometry(pegs[k].left, pegs[k].top, pegs[k].width, pegs[k].height);
+        picTuner[k]->setGeometry(HeadLayout::kPegAreas[k]);
     }
     picSwitch = new PictureBox(this);
     picSwitch->setObjectName(QStringLiteral("picSwitch"));
-    picSwitch->setGeometry(18, 478, 103, 54);
+    picSwitch->setGeometry(HeadLayout::kSwitchArea);
     picSwitch->setHandlesDoubleClick(true);
 
     picAllOn = new PictureBox(this);
     picAllOn->setObjectName(QStringLiteral("picAllOn"));
-    picAllOn->setGeometry(790, 0, 384, 550);
+    picAllOn->setGeometry(QRect(QPoint(790, 0), HeadLayout::kPictureSize));
     picAllOff = new PictureBox(this);
     picAllOff->setObjectName(QStringLiteral("picAllOff"));
-    picAllOff->setGeometry(400, 0, 384, 550);
+    picAllOff->setGeometry(QRect(QPoint(400, 0), HeadLayout::kPictureSize));
 
     cboInstrument = dropDown(this, QStringLiteral("Mandoline"), QColor(192, 192, 255));
     cboInstrument->setObjectName(QStringLiteral("cboInstrument"));
@@ -190,11 +182,11 @@ void Tuner::setLeft(int twips) {
 }
 
 void Tuner::Form_Load() {
-    attempt([&] { setOuterHeight(kOuterHeightTwips); });
-    attempt([&] { setOuterWidth(kOuterWidthTwips); });
-    attempt([&] { Commands::CenterForm(*this); });
-    attempt([&] { cboOptions->hide(); });
-    attempt([&] { AppModul::SwitchOn = 1; });
+    setOuterHeight(kOuterHeightTwips);
+    setOuterWidth(kOuterWidthTwips);
+    attempt([&] { Commands::CenterForm(*this); }); // fails without a screen
+    cboOptions->hide();
+    AppModul::SwitchOn = 1;
 }
 
 void Tuner::Form_Unload(int16_t& Cancel) {

@@ -80,7 +80,7 @@ class TestHostileInput : public QObject {
     void everythingCanBeUsedAndNothingChanges() {
         const auto before = fingerprints(tunes);
         qputenv("SDL_AUDIODRIVER", "dummy");
-        Sound::shutdown(); // the real sound path decodes every recording
+        installSoundDevice(); // the real sound path decodes every recording
         session.start();
         Tuner& tuner = *session.tuner;
         QVERIFY2(tuner.cboInstrument->count() >= 8,

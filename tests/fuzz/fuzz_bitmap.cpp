@@ -1,5 +1,5 @@
 // The bitmap check on any bytes: a picture is whole and within the limits, or there is none.
-#include "support/bitmap_file.h"
+#include "support/picture/bitmap_file.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The profile format on any bytes: reading never fails, and a write that is accepted reads
 // back and leaves every other line as it was.
-#include "support/profile_format.h"
+#include "support/profile/profile_format.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The WAV decoding path on any bytes: a bounded recording of audible samples, or none; and the
 // mixer plays whatever comes out.
-#include "support/mixer.h"
-#include "support/wav_decoder.h"
+#include "support/sound/mixer.h"
+#include "support/sound/wav_decoder.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Bitmap decoding with its checks, and the copy of a region between two picture areas.
 #include "fixture.h"
-#include "support/bitmap_file.h"
-#include "support/picture_copy.h"
+#include "support/picture/bitmap_file.h"
+#include "support/picture/picture_copy.h"
 
 #include <QBuffer>
 

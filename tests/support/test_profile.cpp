@@ -1,7 +1,7 @@
 // Profile reading and writing through real files, and the file test.
 #include "fixture.h"
-#include "support/file_test.h"
-#include "support/profile.h"
+#include "support/files/file_access.h"
+#include "support/profile/profile.h"
 
 #include <csignal>
 #include <sys/resource.h>

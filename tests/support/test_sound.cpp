@@ -1,7 +1,8 @@
 // The mixer rendered offline, sample by sample, and WAV decoding with its cache.
 #include "fixture.h"
-#include "support/mixer.h"
-#include "support/wav_decoder.h"
+#include "support/sound/mixer.h"
+#include "support/sound/recording_cache.h"
+#include "support/sound/wav_decoder.h"
 
 #include <cstdio>
 #include <sndfile.h>

@@ -2,94 +2,20 @@
 // null sink is captured from the sink's monitor and measured from the moment each sound is
 // found to begin, so a slow start on a busy machine does not count against it.
 #include "fixture.h"
+#include "sound_capture.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QtEndian>
-#include <cmath>
+
+using namespace Capture;
 
 namespace {
 
-constexpr int kRate = 48000;
 // Sanitized code need not keep up in real time: there only what plays counts, not its breaks.
 #ifdef TUNER_SANITIZED
 constexpr bool kInRealTime = false;
 #else
 constexpr bool kInRealTime = true;
 #endif
-qsizetype ms(int milliseconds) {
-    return qsizetype(milliseconds) * kRate / 1000;
-}
-
-// Amplitude of the frequency's component (Goertzel).
-double level(const std::vector<float>& s, double frequency) {
-    const double c = 2 * std::cos(2 * M_PI * frequency / kRate);
-    double s1 = 0, s2 = 0;
-    for (float x : s) {
-        const double s0 = x + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return 2 * std::sqrt(std::max(s1 * s1 + s2 * s2 - c * s1 * s2, 0.0)) /
-           double(std::max<size_t>(s.size(), 1));
-}
-
-double loudest(const std::vector<float>& s) {
-    float top = 0;
-    for (float x : s)
-        top = std::max(top, std::abs(x));
-    return top;
-}
-
-class Capture {
-  public:
-    explicit Capture(const QString& monitor) {
-        process_.start("parec", {"--device=" + monitor, "--format=s16le", "--rate=48000",
-                                 "--channels=1", "--raw", "--latency-msec=10"});
-        process_.waitForStarted(5000);
-        QTest::qWait(400);
-    }
-    ~Capture() {
-        process_.kill();
-        process_.waitForFinished(2000);
-    }
-    // The sample index the capture has reached now.
-    qsizetype mark() {
-        bytes_ += process_.readAllStandardOutput();
-        return bytes_.size() / 2;
-    }
-    // The samples from..from+count, waiting at most three seconds for them.
-    std::vector<float> samples(qsizetype from, qsizetype count) {
-        QElapsedTimer timer;
-        timer.start();
-        while (mark() < from + count && timer.elapsed() < 3000)
-            QTest::qWait(20);
-        std::vector<float> s;
-        for (qsizetype i = std::max<qsizetype>(from, 0);
-             i < from + count && 2 * i + 1 < bytes_.size(); ++i)
-            s.push_back(float(qFromLittleEndian<qint16>(bytes_.constData() + 2 * i)) / 32768.0f);
-        return s;
-    }
-    // Where, after from and within two seconds, the frequency begins to sound (-1: never).
-    qsizetype begins(qsizetype from, double frequency) {
-        return find(from, [&](const std::vector<float>& s) { return level(s, frequency) > 0.2; });
-    }
-    // Where, after from and within two seconds, a silence of 100 ms begins (-1: never).
-    qsizetype silent(qsizetype from) {
-        return find(
-            from, [](const std::vector<float>& s) { return loudest(s) < 0.003; }, ms(100));
-    }
-
-  private:
-    template <class Test> qsizetype find(qsizetype from, Test test, qsizetype width = ms(10)) {
-        for (qsizetype at = from; at < from + ms(2000); at += ms(2))
-            if (test(samples(at, width)))
-                return at;
-        return -1;
-    }
-    QProcess process_;
-    QByteArray bytes_;
-};
 
 } // namespace
 
@@ -100,8 +26,8 @@ class TestSoundOutput : public QObject {
 
     // From its start on, the frequency sounds for millis, at its level, without a break, and the
     // other frequency does not.
-    void soundsOnly(Capture& capture, qsizetype start, int millis, double frequency, double other,
-                    bool steady = true) {
+    void soundsOnly(SoundCapture& capture, qsizetype start, int millis, double frequency,
+                    double other, bool steady = true) {
         QVERIFY2(start >= 0, "the sound never began");
         const std::vector<float> s = capture.samples(start + ms(20), ms(millis));
         QVERIFY2(level(s, frequency) > 0.3, qPrintable(QString::number(level(s, frequency))));
@@ -127,7 +53,7 @@ class TestSoundOutput : public QObject {
         writeWav(a, tone(440, 0.25));
         writeWav(b, tone(880, 0.25));
         writeWav(release, tone(660, 0.2));
-        Sound::shutdown(); // the real device
+        installSoundDevice();
     }
     void cleanup() {
         Sound::PlaySoundFile(none);
@@ -136,7 +62,7 @@ class TestSoundOutput : public QObject {
     void cleanupTestCase() { Sound::shutdown(); }
 
     void theFirstCallsPlayOnlyTheLatest() {
-        Capture capture(monitor);
+        SoundCapture capture(monitor);
         const qsizetype start = capture.mark();
         Sound::LoopSoundFile(a); // both come while the device is still opening
         Sound::LoopSoundFile(b);
@@ -146,7 +72,7 @@ class TestSoundOutput : public QObject {
     }
 
     void aLoopSoundsWithoutABreakUntilReplacedOrReleased() {
-        Capture capture(monitor);
+        SoundCapture capture(monitor);
         qsizetype at = capture.mark();
         Sound::LoopSoundFile(a);
         soundsOnly(capture, capture.begins(at, 440), 1000, 440, 880);
@@ -164,13 +90,13 @@ class TestSoundOutput : public QObject {
 
     void pressingAPegSoundsItsString() {
         Session session;
-        Sound::shutdown(); // the real device instead of the recorder
+        installSoundDevice(); // instead of the recorder
         const QString folder = session.app.complete("Ukulele", {});
         writeWav(folder + "1-g4.wav", tone(392, 0.25));
         writeWav(folder + "2-c4.wav", tone(264, 0.25));
         session.start();
         QVERIFY(QTest::qWaitForWindowExposed(session.tuner.get()));
-        Capture capture(monitor);
+        SoundCapture capture(monitor);
         qsizetype at = capture.mark();
         click(session.tuner->picTuner[1]);
         soundsOnly(capture, capture.begins(at, 264), 400, 264, 392);
@@ -180,8 +106,8 @@ class TestSoundOutput : public QObject {
     }
 
     void withoutAServerItRunsOnAndLaterFindsOne() {
-        Capture capture(monitor); // started while the server can still be found
-        Sound::shutdown();
+        SoundCapture capture(monitor); // started while the server can still be found
+        installSoundDevice();          // a new device, opened while no server can be found
         qputenv("PULSE_SERVER", "unix:/nonexistent/native");
         qputenv("SDL_AUDIODRIVER", "pulseaudio");
         QElapsedTimer clock;

@@ -2,8 +2,8 @@
 // given: pitch, loop joins and offsets, and that two runs agree.
 #include "fixture.h"
 #include "support/numeric_value.h"
-#include "support/profile.h"
-#include "support/wav_decoder.h"
+#include "support/profile/profile.h"
+#include "support/sound/wav_decoder.h"
 
 #include <QDirIterator>
 #include <QProcess>

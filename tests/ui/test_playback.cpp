@@ -1,13 +1,12 @@
 // Pressing pegs and the switch, and picking files, with real mouse events: which recording
 // sounds, once or looping, and which pegs are lit.
 #include "fixture.h"
-#include "support/wav_decoder.h"
+#include "support/sound/wav_decoder.h"
 
 #include <QTimer>
 #include <QWindow>
 
-using Sound::SND_ASYNC;
-using Sound::SND_LOOP;
+using Sound::Playback;
 
 class TestPlayback : public QObject {
     Q_OBJECT
@@ -43,12 +42,12 @@ class TestPlayback : public QObject {
             press(1);
             QCOMPARE(session->lit(), QList<int>{1});
             QCOMPARE(last().path, file(1));
-            QCOMPARE(last().flags, SND_ASYNC | SND_LOOP);
+            QCOMPARE(last().playback, Playback::Looping);
             QCOMPARE(tuner->LoopActive, int16_t(-1));
             press(1);
             QCOMPARE(session->lit(), QList<int>{});
             QCOMPARE(last().path, AppModul::ReleaseSoundFile);
-            QCOMPARE(last().flags, SND_ASYNC);
+            QCOMPARE(last().playback, Playback::Once);
             QCOMPARE(tuner->LoopActive, int16_t(0));
         }
         QCOMPARE(calls(), size_t(4));
@@ -60,7 +59,7 @@ class TestPlayback : public QObject {
         QCOMPARE(session->lit(), QList<int>{3});
         QCOMPARE(calls(), size_t(2));
         QCOMPARE(last().path, file(3));
-        QCOMPARE(last().flags, SND_ASYNC | SND_LOOP);
+        QCOMPARE(last().playback, Playback::Looping);
         press(3, Qt::MiddleButton);
         QCOMPARE(last().path, AppModul::ReleaseSoundFile);
 
@@ -73,7 +72,7 @@ class TestPlayback : public QObject {
         press(1);
         QCOMPARE(calls(), size_t(1));
         QCOMPARE(last().path, banjo + "b2.wav");
-        QCOMPARE(last().flags, SND_ASYNC | SND_LOOP);
+        QCOMPARE(last().playback, Playback::Looping);
     }
 
     void singleModePlaysOnceAndTheTickDarkensThePeg() {
@@ -82,7 +81,7 @@ class TestPlayback : public QObject {
         session->sound.clear();
         press(0);
         QCOMPARE(last().path, file(0));
-        QCOMPARE(last().flags, SND_ASYNC);
+        QCOMPARE(last().playback, Playback::Once);
         QCOMPARE(tuner->LoopActive, int16_t(0));
         QTest::qWait(200);
         press(2); // the running timer is not restarted: it ticks one second after the first press
@@ -139,7 +138,7 @@ class TestPlayback : public QObject {
         press(2);
         pick(7);
         QCOMPARE(last().path, folder + "8-w.wav"); // beyond the sixth, too
-        QCOMPARE(last().flags, SND_ASYNC | SND_LOOP);
+        QCOMPARE(last().playback, Playback::Looping);
         QCOMPARE(session->lit(), QList<int>{});
         QCOMPARE(tuner->LoopActive, int16_t(-1));
         press(2); // the loop file still names peg 2: its press ends the picked file
@@ -151,7 +150,7 @@ class TestPlayback : public QObject {
         QTest::mouseClick(tuner->TunerFiles->viewport(), Qt::LeftButton, {},
                           tuner->TunerFiles->visualItemRect(tuner->TunerFiles->item(0)).center());
         QCOMPARE(last().path, folder + "1-g.wav");
-        QCOMPARE(last().flags, SND_ASYNC);
+        QCOMPARE(last().playback, Playback::Once);
         QCOMPARE(session->lit(), QList<int>{1}); // pegs stay until the tick
         QVERIFY(tuner->Timer1->isActive());
     }

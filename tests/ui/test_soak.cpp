@@ -28,7 +28,7 @@ class TestSoak : public QObject {
     void randomActionsKeepAnAllowedState() {
         Session session;
         qputenv("SDL_AUDIODRIVER", "dummy");
-        Sound::shutdown(); // the real mixer and device
+        installSoundDevice(); // the real mixer and device
         QDir(session.app.appPath()).rmdir("Tunes");
         QVERIFY(
             QFile::link(QStringLiteral(TUNER_BUILD_DIR "/Tunes"), session.app.appPath() + "Tunes"));

@@ -1,7 +1,7 @@
 #include "wav_decoder.h"
 
-#include "file_test.h"
-#include "sound_libraries.h"
+#include "support/files/file_access.h"
+#include "support/sound/sound_libraries.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -207,49 +207,4 @@ std::shared_ptr<const Recording> decodeWavFile(const QString& path) {
             qint64(st.st_size));
     ::close(fd);
     return recording;
-}
-
-std::shared_ptr<const Recording> RecordingCache::load(const QString& path) {
-    // A press of a peg whose recording is cached costs one stat (which never blocks, unlike an
-    // open of a FIFO); the file is opened only to decode it.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return nullptr;
-    const QByteArray identity = QByteArray::number(qlonglong(st.st_size)) + ':' +
-                                QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
-                                QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ':' +
-                                QByteArray::number(qulonglong(st.st_ino)) + ':' +
-                                QByteArray::number(qulonglong(st.st_dev));
-    auto it = entries_.find(path);
-    if (it != entries_.end() && it->identity == identity) {
-        it->lastUse = ++clock_;
-        return it->recording;
-    }
-    if (it != entries_.end()) {
-        used_ -= bytesOf(*it);
-        entries_.erase(it);
-    }
-    std::shared_ptr<const Recording> rec = decodeWavFile(path);
-    if (!rec)
-        return nullptr;
-    Entry entry{identity, rec, ++clock_};
-    evictTo(budget_ - bytesOf(entry));
-    used_ += bytesOf(entry);
-    entries_.insert(path, std::move(entry));
-    return rec;
-}
-
-long long RecordingCache::bytesOf(const Entry& e) const {
-    return static_cast<long long>(e.recording->samples.size() * sizeof(float));
-}
-
-void RecordingCache::evictTo(long long budget) {
-    while (used_ > budget && !entries_.isEmpty()) {
-        auto oldest = entries_.begin();
-        for (auto it = entries_.begin(); it != entries_.end(); ++it)
-            if (it->lastUse < oldest->lastUse)
-                oldest = it;
-        used_ -= bytesOf(*oldest);
-        entries_.erase(oldest);
-    }
 }

@@ -2,6 +2,8 @@
 // The program's own drawings: the instrument pictures of the sample instruments and the icon
 // come from this code.
 
+#include "support/picture/head_layout.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -10,10 +12,9 @@
 
 namespace Artwork {
 
-inline constexpr int kPictureWidth = 384;
-inline constexpr int kPictureHeight = 550;
-// The switch area of the window.
-inline const QRect kSwitchArea(18, 478, 103, 54);
+using HeadLayout::kSwitchArea;
+inline constexpr int kPictureWidth = HeadLayout::kPictureSize.width();
+inline constexpr int kPictureHeight = HeadLayout::kPictureSize.height();
 
 struct Peg {
     QRect area;   // the peg area of the window; empty for an unused peg
@@ -27,7 +28,7 @@ struct HeadDesign {
     std::array<Peg, 6> pegs;
 };
 
-// The whole window picture, 384 x 550: the head with every peg dark and the switch off, or
+// The whole window picture: the head with every peg dark and the switch off, or
 // every peg lit and the switch on. The two differ only inside the peg areas and the switch.
 QImage drawHead(const HeadDesign& design, bool lit);
 

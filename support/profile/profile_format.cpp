@@ -1,6 +1,6 @@
 #include "profile_format.h"
 
-#include "text_encoding.h"
+#include "support/profile/text_encoding.h"
 
 #include <QSet>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "folder_lists.h"
+#include "list_controls.h"
 
-#include "../support/step.h"
-#include "folder_listing.h"
+#include "support/files/folder_reading.h"
+#include "support/step.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,11 +55,11 @@ void DirectoryList::setPath(const QString& folder) {
 
 void DirectoryList::Refresh() {
     // A folder whose entries have not changed since it was read is not read again.
-    const QByteArray stamp = FolderListing::stamp(path_);
+    const QByteArray stamp = FolderReading::stamp(path_);
     if (!stamp.isEmpty() && stamp == listed_)
         return;
     listed_ = stamp;
-    QStringList names = FolderListing::entryNames(path_, true);
+    QStringList names = FolderReading::entryNames(path_, true);
     sortByName(names);
     entries_.clear();
     const QString base = path_.endsWith(u'/') ? path_ : path_ + u'/';
@@ -98,9 +98,9 @@ void FileList::setPattern(const QString& pattern) {
 
 void FileList::Refresh() {
     // The folder is read again only when its entries changed; a new pattern just filters anew.
-    const QByteArray stamp = FolderListing::stamp(path_);
+    const QByteArray stamp = FolderReading::stamp(path_);
     if (stamp.isEmpty() || stamp != listed_) {
-        allFiles_ = FolderListing::entryNames(path_, false);
+        allFiles_ = FolderReading::entryNames(path_, false);
         listed_ = stamp;
     } else if (pattern_ == listedPattern_) {
         return;

@@ -1,7 +1,7 @@
 #include "profile.h"
 
-#include "file_test.h"
-#include "step.h"
+#include "support/files/file_access.h"
+#include "support/step.h"
 
 #include <QFileInfo>
 

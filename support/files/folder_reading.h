@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace FolderListing {
+namespace FolderReading {
 
 // Identifies the state of a folder's entries, so that a folder that has not changed need not
 // be read again; empty when it cannot be read or changed too recently for its time stamp to
@@ -16,4 +16,4 @@ QByteArray stamp(const QString& folder);
 // out; links count as what they point to.
 QStringList entryNames(const QString& folder, bool subFolders);
 
-} // namespace FolderListing
+} // namespace FolderReading

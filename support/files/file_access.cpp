@@ -1,6 +1,6 @@
-#include "file_test.h"
+#include "file_access.h"
 
-#include "step.h"
+#include "support/step.h"
 
 #include <QFile>
 #include <QFileInfo>

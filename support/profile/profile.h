@@ -1,5 +1,5 @@
 #pragma once
-#include "profile_format.h"
+#include "support/profile/profile_format.h"
 
 #include <QList>
 #include <QString>

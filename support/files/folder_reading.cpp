@@ -1,24 +1,17 @@
-#include "folder_listing.h"
+#include "folder_reading.h"
+
+#include "support/files/file_identity.h"
 
 #include <QFile>
-#include <ctime>
 #include <dirent.h>
 #include <sys/stat.h>
 
-namespace FolderListing {
+namespace FolderReading {
 
 QByteArray stamp(const QString& folder) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return {};
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    if (now.tv_sec - st.st_mtim.tv_sec < 2)
-        return {};
-    return QByteArray::number(qulonglong(st.st_dev)) + ':' +
-           QByteArray::number(qulonglong(st.st_ino)) + ':' +
-           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
-           QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+    // Read the time after the identity, so that a change between the two is never trusted.
+    const QByteArray identity = fileIdentity(folder, FileKind::Folder);
+    return secondsSinceModified(folder) < 2 ? QByteArray() : identity;
 }
 
 QStringList entryNames(const QString& folder, bool subFolders) {
@@ -43,4 +36,4 @@ QStringList entryNames(const QString& folder, bool subFolders) {
     return names;
 }
 
-} // namespace FolderListing
+} // namespace FolderReading

@@ -1,18 +1,17 @@
 #include "sound.h"
 
-#include "sdl_sound_backend.h"
-#include "step.h"
+#include "support/step.h"
 
 namespace Sound {
 namespace {
-std::unique_ptr<Backend>& current() {
-    static std::unique_ptr<Backend> backend;
-    return backend;
+std::unique_ptr<Output>& current() {
+    static std::unique_ptr<Output> output;
+    return output;
 }
 } // namespace
 
-void setBackend(std::unique_ptr<Backend> backend) {
-    current() = std::move(backend);
+void installOutput(std::unique_ptr<Output> output) {
+    current() = std::move(output);
 }
 
 void shutdown() {
@@ -21,8 +20,9 @@ void shutdown() {
 
 bool sndPlaySoundA(const QString& path, unsigned flags) {
     if (!current())
-        current() = std::make_unique<SdlSoundBackend>();
-    current()->play(path, flags);
+        return false;
+    const bool loops = (flags & SND_LOOP) && (flags & SND_ASYNC);
+    current()->play(path, loops ? Playback::Looping : Playback::Once);
     return true;
 }
 

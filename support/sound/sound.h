@@ -7,25 +7,25 @@
 
 namespace Sound {
 
-inline constexpr unsigned SND_SYNC = 0x0000;
+// The flag word of sndPlaySoundA: only these two are ever given.
 inline constexpr unsigned SND_ASYNC = 0x0001;
-inline constexpr unsigned SND_NODEFAULT = 0x0002;
 inline constexpr unsigned SND_LOOP = 0x0008;
-inline constexpr unsigned SND_NOSTOP = 0x0010;
 
-// Where sound calls go: the real output, or a recorder in tests.
-class Backend {
+enum class Playback { Once, Looping };
+
+// Where sound goes: the sound device, installed by main, or a recorder in tests.
+class Output {
   public:
-    virtual ~Backend() = default;
-    virtual void play(const QString& path, unsigned flags) = 0;
+    virtual ~Output() = default;
+    virtual void play(const QString& path, Playback playback) = 0;
 };
 
-// Replaces the back end (the default is the sound device); the old one is destroyed.
-void setBackend(std::unique_ptr<Backend> backend);
+// Installs the output (the old one is destroyed); without one, sound calls are silent.
+void installOutput(std::unique_ptr<Output> output);
 // Ends all sound and releases the device; called when the program ends.
 void shutdown();
 
-// Starts the file with the flags; true when the call was handed on.
+// Starts the file, looping for SND_ASYNC | SND_LOOP, else once; true when it was handed on.
 bool sndPlaySoundA(const QString& path, unsigned flags);
 
 void PlaySoundFile(const QString& file);

@@ -1,7 +1,7 @@
 #pragma once
-#include "mixer.h"
-#include "sound.h"
-#include "wav_decoder.h"
+#include "support/sound/mixer.h"
+#include "support/sound/recording_cache.h"
+#include "support/sound/sound.h"
 
 #include <QString>
 #include <atomic>
@@ -13,7 +13,7 @@
 // start-up nor a press waits for the sound libraries or the sound server, and opened again on
 // a later call when it could not be opened (no server yet). Until the helper has loaded the
 // libraries, the latest call waits for it and then plays; without a device calls are silent.
-class SdlSoundBackend : public Sound::Backend {
+class SdlSoundOutput : public Sound::Output {
   public:
     // 512 frames at 48 kHz (10.7 ms): measured with bench/sound_bench on a null sink, 256
     // frames started sooner (6.7 ms median) but dropped out about once a second with both
@@ -21,20 +21,19 @@ class SdlSoundBackend : public Sound::Backend {
     static constexpr int kBufferFrames = 512;
     static constexpr int kRate = 48000;
 
-    explicit SdlSoundBackend(int bufferFrames = kBufferFrames);
-    ~SdlSoundBackend() override;
-    void play(const QString& path, unsigned flags) override;
+    explicit SdlSoundOutput(int bufferFrames = kBufferFrames);
+    ~SdlSoundOutput() override;
+    void play(const QString& path, Sound::Playback playback) override;
 
   private:
     struct Request {
         QString path;
-        unsigned flags = 0;
+        Sound::Playback playback = Sound::Playback::Once;
         bool waiting = false;
     };
     void startHelper();
     void openDevice();
     void playWaitingRequest();
-    static bool loops(unsigned flags);
     static void callback(void* user, unsigned char* stream, int bytes);
 
     const int bufferFrames_;

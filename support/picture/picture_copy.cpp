@@ -1,7 +1,7 @@
 #include "picture_copy.h"
 
-#include "bitmap_file.h"
-#include "picture_box.h"
+#include "support/picture/bitmap_file.h"
+#include "support/picture/picture_box.h"
 
 namespace AppModul {
 

@@ -226,7 +226,7 @@ QImage iconImage() {
         QPainter p(&head);
         p.drawImage(d.pegs[1].area.topLeft(), lit, d.pegs[1].area);
     }
-    const QImage square = head.copy(0, 90, 384, 384);
+    const QImage square = head.copy(0, 90, kPictureWidth, kPictureWidth);
     const QImage small = square.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return small.convertToFormat(QImage::Format_Indexed8, classicPalette(), Qt::ThresholdDither);
 }

@@ -1,14 +1,16 @@
-#include "sdl_sound_backend.h"
+#include "sdl_sound_output.h"
 
-#include "sound_libraries.h"
+#include "generated/product.h"
+#include "support/sound/sound_libraries.h"
+#include "support/sound/wav_decoder.h"
 
 namespace {
 constexpr auto kRetryInterval = std::chrono::seconds(1);
 }
 
-SdlSoundBackend::SdlSoundBackend(int bufferFrames) : bufferFrames_(bufferFrames) {}
+SdlSoundOutput::SdlSoundOutput(int bufferFrames) : bufferFrames_(bufferFrames) {}
 
-SdlSoundBackend::~SdlSoundBackend() {
+SdlSoundOutput::~SdlSoundOutput() {
     if (helper_.joinable())
         helper_.join();
     if (lastAttempt_.time_since_epoch().count() == 0)
@@ -21,26 +23,22 @@ SdlSoundBackend::~SdlSoundBackend() {
     lib.SDL_Quit(); // also frees SDL's hints
 }
 
-bool SdlSoundBackend::loops(unsigned flags) {
-    return (flags & Sound::SND_LOOP) && (flags & Sound::SND_ASYNC);
-}
-
-void SdlSoundBackend::play(const QString& path, unsigned flags) {
+void SdlSoundOutput::play(const QString& path, Sound::Playback playback) {
     {
         std::lock_guard lock(mutex_);
         if (!ready_) {
             // Only the latest call matters: each one ends the one before.
-            waiting_ = {path, flags, true};
+            waiting_ = {path, playback, true};
             startHelper();
             return;
         }
     }
     if (device_.load() == 0)
         startHelper();
-    mixer_.start(cache_.load(path), loops(flags));
+    mixer_.start(cache_.load(path), playback == Sound::Playback::Looping);
 }
 
-void SdlSoundBackend::startHelper() {
+void SdlSoundOutput::startHelper() {
     const auto now = std::chrono::steady_clock::now();
     if (helping_.load() ||
         (lastAttempt_.time_since_epoch().count() != 0 && now - lastAttempt_ < kRetryInterval))
@@ -57,16 +55,16 @@ void SdlSoundBackend::startHelper() {
     });
 }
 
-void SdlSoundBackend::openDevice() {
+void SdlSoundOutput::openDevice() {
     const SoundLibraries& lib = soundLibraries();
-    lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Veltrosan Tuner");
+    lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE);
     if (lib.SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want{};
         want.freq = kRate;
         want.format = AUDIO_F32SYS;
         want.channels = 2;
         want.samples = Uint16(bufferFrames_);
-        want.callback = &SdlSoundBackend::callback;
+        want.callback = &SdlSoundOutput::callback;
         want.userdata = this;
         SDL_AudioSpec have{};
         // SDL converts to whatever the device really takes; the mixer always runs at 48 kHz.
@@ -83,7 +81,7 @@ void SdlSoundBackend::openDevice() {
 
 // Plays the call that came while the libraries were loading, unless a newer one came while it
 // was being decoded; from then on calls play directly.
-void SdlSoundBackend::playWaitingRequest() {
+void SdlSoundOutput::playWaitingRequest() {
     for (;;) {
         Request request;
         {
@@ -100,14 +98,14 @@ void SdlSoundBackend::playWaitingRequest() {
         auto recording = decodeWavFile(request.path);
         std::lock_guard lock(mutex_);
         if (!waiting_.waiting) {
-            mixer_.start(std::move(recording), loops(request.flags));
+            mixer_.start(std::move(recording), request.playback == Sound::Playback::Looping);
             ready_ = true;
             return;
         }
     }
 }
 
-void SdlSoundBackend::callback(void* user, unsigned char* stream, int bytes) {
-    auto* self = static_cast<SdlSoundBackend*>(user);
+void SdlSoundOutput::callback(void* user, unsigned char* stream, int bytes) {
+    auto* self = static_cast<SdlSoundOutput*>(user);
     self->mixer_.render(reinterpret_cast<float*>(stream), bytes / int(2 * sizeof(float)));
 }
