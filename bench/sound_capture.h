@@ -1,6 +1,6 @@
 #pragma once
 // What reaches the private sound server's null sink, read from its monitor as it arrives; used
-// by the sound tests and by bench/sound_bench. Sounds are found by where they begin in the
+// by bench/sound_bench and by the sound tests. Sounds are found by where they begin in the
 // capture, so that a slow start on a busy machine does not count against them.
 
 #include <QByteArray>
