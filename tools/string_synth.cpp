@@ -45,20 +45,6 @@ std::vector<int16_t> toPcm(std::vector<double> s, double peak) {
 
 } // namespace
 
-double noteFrequency(const QString& note) {
-    static const int steps[] = {9, 11, 0, 2, 4, 5, 7}; // A B C D E F G from C
-    const QChar letter = note.at(0).toUpper();
-    int semitone = steps[letter.unicode() - u'A'];
-    int i = 1;
-    if (note.at(i) == u'#')
-        ++semitone, ++i;
-    else if (note.at(i) == u'b')
-        --semitone, ++i;
-    const int octave = note.mid(i).toInt();
-    const int midi = 12 * (octave + 1) + semitone;
-    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
-}
-
 std::vector<int16_t> plucked(double frequency, double seconds, unsigned seed) {
     const double period = kRate / frequency;
     // Loop delay: whole samples, half a sample from the averaging filter, and the all-pass.

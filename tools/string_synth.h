@@ -1,17 +1,12 @@
 #pragma once
-// Synthesis of the sample recordings, 16-bit at 48 kHz, tuned in equal temperament with
-// A4 = 440 Hz.
+// Synthesis of the recordings, 16-bit at 48 kHz, exact at the frequency they are given.
 
 #include <QByteArray>
-#include <QString>
 #include <vector>
 
 namespace StringSynth {
 
 inline constexpr int kRate = 48000;
-
-// The frequency of a note name such as "A4", "C#3" or "Bb2".
-double noteFrequency(const QString& note);
 
 // A plucked string (Karplus-Strong with a fractional-delay all-pass, so the loop delay is
 // exact at the fundamental). It fades in over a few samples and decays to silence, so that

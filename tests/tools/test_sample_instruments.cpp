@@ -1,5 +1,6 @@
-// Measures what the sample-instrument generator made, independently of the numbers it was
-// given: pitch, loop joins and offsets, and that two runs agree.
+// Measures what the instrument maker makes, independently of the numbers it was given: pitch at
+// several references, loop joins and offsets, that two runs agree, that the tuner reads and
+// plays what it made, and that bad input writes nothing.
 #include "fixture.h"
 #include "support/numeric_value.h"
 #include "support/profile/profile.h"
@@ -15,9 +16,19 @@ namespace {
 const QString kTunes = QStringLiteral(TUNER_BUILD_DIR "/Tunes/");
 constexpr double kRate = 48000;
 
-double equalTemperament(const QString& note) { // A4 = 440 Hz
-    const int semitones = QString("C D EF G A B").indexOf(note.at(0)) + 12 * note.right(1).toInt();
-    return 440.0 * std::exp2((semitones - 57) / 12.0);
+double equalTemperament(const QString& note, double a4) {
+    const int accidental = note.contains('#') ? 1 : note.mid(1).contains('b') ? -1 : 0;
+    const int semitones = QString("C D EF G A B").indexOf(note.at(0).toUpper()) + accidental +
+                          12 * note.right(1).toInt();
+    return a4 * std::exp2((semitones - 57) / 12.0);
+}
+
+// Runs the command; its exit status and what it wrote to standard error.
+std::pair<int, QString> make(const QStringList& args) {
+    QProcess maker;
+    maker.start(TUNER_MAKER, args);
+    maker.waitForFinished(120000);
+    return {maker.exitCode(), QString::fromLocal8Bit(maker.readAllStandardError())};
 }
 
 // Coarse pitch: the first lag whose autocorrelation comes close to the highest (the period, not
@@ -64,14 +75,41 @@ int key(const QString& ini, const QString& name) {
 
 class TestSampleInstruments : public QObject {
     Q_OBJECT
+    QTemporaryDir made; // instruments the command made at other references
+
   private slots:
+    void initTestCase() {
+        QCOMPARE(make({"cello", "--a4", "415", "--into", made.path()}).first, 0);
+        QCOMPARE(make({"--name", "Own", "--notes", "Bb1, F#3,E4", "--a4=442", "--sound", "both",
+                       "--into", made.path()})
+                     .first,
+                 0);
+    }
+
+    void recordingsSoundTheirNotesInPegOrder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<double>("a4");
+        const QStringList violin = {"G3", "D4", "A4", "E5"};
+        for (const auto& [name, notes] : std::initializer_list<std::pair<QString, QStringList>>{
+                 {"Ukulele", {"G4", "C4", "E4", "A4"}},
+                 {"Guitar", {"E2", "A2", "D3", "G3", "B3", "E4"}},
+                 {"Bass", {"E1", "A1", "D2", "G2"}},
+                 {"Mandolin", violin},
+                 {"Violin", violin},
+                 {"Banjo", {"g4", "D3", "G3", "B3", "D4"}}})
+            QTest::newRow(qPrintable(name)) << kTunes + name + '/' << notes << 440.0;
+        QTest::newRow("baroque cello, both sounds, 415 Hz")
+            << made.path() + "/Cello/" << QStringList{"C2", "G2", "D3", "A3"} << 415.0;
+        QTest::newRow("own notes with sharps and flats, 442 Hz")
+            << made.path() + "/Own/" << QStringList{"Bb1", "F#3", "E4"} << 442.0;
+    }
+
     void recordingsSoundTheirNotesInPegOrder() {
-        const QMap<QString, QStringList> notes = {
-            {"Ukulele", {"G4", "C4", "E4", "A4"}}, {"Guitar", {"E2", "A2", "D3", "G3", "B3", "E4"}},
-            {"Bass", {"E1", "A1", "D2", "G2"}},    {"Mandolin", {"G3", "D4", "A4", "E5"}},
-            {"Violin", {"G3", "D4", "A4", "E5"}},  {"Banjo", {"G4", "D3", "G3", "B3", "D4"}}};
-        for (auto it = notes.cbegin(); it != notes.cend(); ++it) {
-            const QString folder = kTunes + it.key() + '/';
+        QFETCH(QString, folder);
+        QFETCH(QStringList, notes);
+        QFETCH(double, a4);
+        {
             QStringList prefixes; // of the sound options, if any
             for (int k = 1; k <= key(folder + "tuner.ini", "Options"); ++k)
                 prefixes << Commands::ReadProfileString(
@@ -82,7 +120,7 @@ class TestSampleInstruments : public QObject {
                 FileList files;
                 files.setPath(folder);
                 files.setPattern(prefix + "*.wav");
-                QCOMPARE(files.ListCount(), int(it.value().size()));
+                QCOMPARE(files.ListCount(), int(notes.size()));
                 for (int k = 0; k < files.ListCount(); ++k) {
                     const QString path = folder + files.entry(k);
                     const auto rec = decodeWavFile(path);
@@ -95,7 +133,7 @@ class TestSampleInstruments : public QObject {
                         steepest = i > 0 ? std::max(steepest, std::abs(s[i] - s[i - 1])) : 0;
                     }
                     const double cents =
-                        1200 * std::log2(measuredPitch(s) / equalTemperament(it.value()[k]));
+                        1200 * std::log2(measuredPitch(s) / equalTemperament(notes[k], a4));
                     QVERIFY2(std::abs(cents) < 0.1,
                              qPrintable(QStringLiteral("%1: %2 cents").arg(path).arg(cents)));
                     // The loop join no steeper than the steps inside; no offset.
@@ -104,7 +142,6 @@ class TestSampleInstruments : public QObject {
                 }
             }
         }
-        QVERIFY(decodeWavFile(kTunes + "release.wav"));
     }
 
     void theGeneratorMakesTheSameBytesEveryRun() {
@@ -121,6 +158,56 @@ class TestSampleInstruments : public QObject {
                      qPrintable(path));
         }
         QVERIFY(files > 40);
+        QVERIFY(decodeWavFile(kTunes + "release.wav"));
+    }
+
+    // The tuner lists what the command made, offers its sound options and plays each peg's
+    // own recording.
+    void theTunerPlaysWhatTheCommandMade() {
+        Session session;
+        QCOMPARE(make({"cello", "--into", session.app.tunesPath(), "--name", "Ukulele"}).first, 0);
+        session.start();
+        QCOMPARE(entries(*session.tuner->cboInstrument), QStringList{"Ukulele"});
+        QCOMPARE(entries(*session.tuner->cboOptions), (QStringList{"bowed", "pizzicato"}));
+        chooseOption(*session.tuner, 1);
+        for (int k = 0; k < 4; ++k) {
+            click(session.tuner->picTuner[size_t(k)]);
+            QVERIFY(session.sound.calls().back().path.endsWith(
+                QStringLiteral("/pizzicato-%1-%2.wav")
+                    .arg(k + 1)
+                    .arg(QString("C2G2D3A3").mid(2 * k, 2))));
+        }
+    }
+
+    void badInputIsOneLineAndWritesNothing_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown preset") << QStringList{"lute"};
+        QTest::newRow("unknown note") << QStringList{"--name", "X", "--notes", "E2,H3"};
+        QTest::newRow("seven notes")
+            << QStringList{"--name", "X", "--notes", "E2,A2,D3,G3,B3,E4,A4"};
+        QTest::newRow("reference too low") << QStringList{"guitar", "--a4", "399.9"};
+        QTest::newRow("reference not a number") << QStringList{"guitar", "--a4", "A"};
+        QTest::newRow("hidden name") << QStringList{"guitar", "--name", ".Guitar"};
+        QTest::newRow("name with a separator") << QStringList{"guitar", "--name", "a/b"};
+        QTest::newRow("unknown sound") << QStringList{"guitar", "--sound", "struck"};
+        QTest::newRow("unknown option") << QStringList{"guitar", "--loud"};
+        QTest::newRow("existing folder") << QStringList{"ukulele"};
+    }
+
+    void badInputIsOneLineAndWritesNothing() {
+        QFETCH(QStringList, args);
+        QTemporaryDir tunes;
+        writeFile(tunes.path() + "/Ukulele/1-G4.wav", "kept");
+        const auto [status, message] = make(args << "--into" << tunes.path());
+        QCOMPARE(status, 2);
+        QCOMPARE(message.count('\n'), 1);
+        QCOMPARE(
+            QDir(tunes.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"Ukulele"});
+        QCOMPARE(readFile(tunes.path() + "/Ukulele/1-G4.wav"), QByteArray("kept"));
+        // --replace puts a whole new folder in its place.
+        QCOMPARE(make({"ukulele", "--into", tunes.path(), "--replace"}).first, 0);
+        QCOMPARE(QDir(tunes.path() + "/Ukulele").entryList(QDir::Files).size(), 7);
     }
 };
 
