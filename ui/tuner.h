@@ -12,6 +12,7 @@
 //   mode_switch.cpp           picSwitch_MouseDown, picSwitch_DblClick
 //   file_list_playback.cpp    TunerFiles_Click, TunersDir_Change
 //   list_controls.h           the folder and file list controls
+//   screen_reader.cpp         the controls' names for screen readers
 
 #include "support/window_placement.h"
 
@@ -96,6 +97,7 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -104,6 +106,8 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     void darkenAllPegs();
     void useOffPictureAsBackground();
     void readOptionList(double optionCount);
+    void nameControls();
+    void describeControls(); // the names that follow the instrument, option and mode
 
     QImage background_;
     int outerHeightTwips_ = 0;

@@ -55,11 +55,6 @@ QComboBox* dropDown(QWidget* parent, const QString& text, QColor textColour) {
     return box;
 }
 
-// Every handler the window system raises runs to its end; a failure never leaves it.
-template <class Handler> auto guarded(Handler handler) {
-    return [handler](auto&&...) { attempt(handler); };
-}
-
 } // namespace
 
 Tuner::Tuner(QWidget* parent) : QWidget(parent) {
@@ -71,6 +66,7 @@ Tuner::Tuner(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
     // The size of the design, until Form_Load gives the window its run-time size.
     setFixedSize(385, 687);
+    installPictureBoxAccessibility();
     createControls();
     connectHandlers();
 }
@@ -87,11 +83,13 @@ void Tuner::createControls() {
         picTuner[k] = new PictureBox(this);
         picTuner[k]->setObjectName(QStringLiteral("picTuner%1").arg(k));
         picTuner[k]->setGeometry(HeadLayout::kPegAreas[k]);
+        picTuner[k]->setPressable(true);
     }
     picSwitch = new PictureBox(this);
     picSwitch->setObjectName(QStringLiteral("picSwitch"));
     picSwitch->setGeometry(HeadLayout::kSwitchArea);
     picSwitch->setHandlesDoubleClick(true);
+    picSwitch->setPressable(true);
 
     picAllOn = new PictureBox(this);
     picAllOn->setObjectName(QStringLiteral("picAllOn"));
@@ -131,6 +129,7 @@ void Tuner::createControls() {
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+    nameControls();
 
     const QList<QWidget*> focusOrder = {
         picTuner[0], picTuner[1], picTuner[2],   picTuner[3], picTuner[4], picTuner[5], picSwitch,
@@ -143,14 +142,24 @@ void Tuner::createControls() {
 }
 
 void Tuner::connectHandlers() {
+    // Every handler the window system raises runs to its end, a failure never leaves it, and
+    // what it changed is told to screen readers.
+    const auto guarded = [this](auto handler) {
+        return [this, handler](auto&&...) {
+            attempt(handler);
+            describeControls();
+        };
+    };
     for (int16_t k = 0; k < int16_t(picTuner.size()); ++k)
         connect(picTuner[k], &PictureBox::mouseDown, this,
                 [this, k](int16_t button, int16_t shift, float x, float y) {
                     attempt([&] { picTuner_MouseDown(k, button, shift, x, y); });
+                    describeControls();
                 });
     connect(picSwitch, &PictureBox::mouseDown, this,
             [this](int16_t button, int16_t shift, float x, float y) {
                 attempt([&] { picSwitch_MouseDown(button, shift, x, y); });
+                describeControls();
             });
     connect(picSwitch, &PictureBox::doubleClicked, this, guarded([this] { picSwitch_DblClick(); }));
     connect(cboInstrument, &QComboBox::activated, this, guarded([this] { cboInstrument_Click(); }));

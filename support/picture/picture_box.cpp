@@ -1,5 +1,7 @@
 #include "picture_box.h"
 
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -75,6 +77,10 @@ void PictureBox::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), kEmptyGrey);
     if (!image_.isNull())
         painter.drawImage(0, 0, image_);
+    if (keyboardFocus_ && hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DashLine));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
@@ -92,4 +98,66 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
         emit doubleClicked();
     else
         mousePressEvent(event);
+}
+
+void PictureBox::pressAsLeftButton() {
+    emit mouseDown(1, 0, float(width()) / 2, float(height()) / 2);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (!pressable_ || !(key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat()) // a held key presses once, as a held button does
+        pressAsLeftButton();
+}
+
+// The frame marks the focus only when it came by the keyboard; a window that becomes active
+// or a program that moves the focus shows none, as on the platform's own buttons.
+void PictureBox::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                     reason == Qt::ShortcutFocusReason;
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event) {
+    keyboardFocus_ = false;
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+namespace {
+
+// A pressable picture area as a screen reader meets it: a button with a press action.
+class PressableAccessible : public QAccessibleWidget {
+  public:
+    explicit PressableAccessible(PictureBox* box) : QAccessibleWidget(box, QAccessible::Button) {}
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            static_cast<PictureBox*>(widget())->pressAsLeftButton();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* pictureBoxAccessible(const QString& className, QObject* object) {
+    auto* box =
+        className == QLatin1String("PictureBox") ? qobject_cast<PictureBox*>(object) : nullptr;
+    return box && box->isPressable() ? new PressableAccessible(box) : nullptr;
+}
+
+} // namespace
+
+void installPictureBoxAccessibility() {
+    static bool installed = false;
+    if (!installed)
+        QAccessible::installFactory(pictureBoxAccessible);
+    installed = true;
 }

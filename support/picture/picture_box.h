@@ -25,6 +25,13 @@ class PictureBox : public QWidget {
     // doubleClicked(); without one it is another press.
     void setHandlesDoubleClick(bool handles) { handlesDoubleClick_ = handles; }
 
+    // A pressable area (a peg, the switch) is a button to the keyboard and to screen readers:
+    // Space or Enter while it has the focus, and a screen reader's press action, act as a press
+    // with the left button.
+    void setPressable(bool pressable) { pressable_ = pressable; }
+    bool isPressable() const { return pressable_; }
+    void pressAsLeftButton();
+
   signals:
     void mouseDown(int16_t button, int16_t shift, float x, float y);
     void doubleClicked();
@@ -34,10 +41,18 @@ class PictureBox : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void fitImageToSize();
     QImage image_;
     bool hasPicture_ = false;
     bool handlesDoubleClick_ = false;
+    bool pressable_ = false;
+    bool keyboardFocus_ = false; // the focus came by the keyboard: its frame shows
 };
+
+// Makes pressable picture areas buttons for screen readers (installed once by the window).
+void installPictureBoxAccessibility();

@@ -1,0 +1,43 @@
+// What a screen reader says for each control. The drop-downs and tools have fixed names; a peg
+// is named after the recording it plays, and the switch after the mode it is in, so both are
+// named again whenever a handler has run.
+#include "ui/tuner.h"
+
+#include "app/globals.h"
+#include "support/picture/picture_box.h"
+#include "ui/list_controls.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+
+void Tuner::nameControls() {
+    const auto name = [](QWidget* control, const QString& text) {
+        control->setAccessibleName(text);
+    };
+    name(cboInstrument, QStringLiteral("Instrument"));
+    name(cboInstrument->lineEdit(), QStringLiteral("Instrument"));
+    name(cboOptions, QStringLiteral("Sound option"));
+    name(cboOptions->lineEdit(), QStringLiteral("Sound option"));
+    name(TunerFiles, QStringLiteral("Recordings"));
+    name(TunersDir, QStringLiteral("Instrument folders"));
+    name(picAllOn, QStringLiteral("Picture with every peg lit"));
+    name(picAllOff, QStringLiteral("Picture with every peg dark"));
+    describeControls();
+}
+
+void Tuner::describeControls() {
+    for (size_t k = 0; k < picTuner.size(); ++k) {
+        const QString recording = TunerFiles->entry(int(k));
+        picTuner[k]->setAccessibleName(recording.isEmpty()
+                                           ? QStringLiteral("Peg %1 plays nothing").arg(k + 1)
+                                           : QFileInfo(recording).completeBaseName());
+    }
+    picSwitch->setAccessibleName(AppModul::SwitchOn == 1 ? QStringLiteral("Loop")
+                                                         : QStringLiteral("Single"));
+}
+
+void Tuner::showEvent(QShowEvent* event) {
+    describeControls(); // the start-up selects its instrument before the window shows
+    QWidget::showEvent(event);
+}
