@@ -9,16 +9,22 @@
 
 #include <QComboBox>
 #include <QFileInfo>
-#include <QLineEdit>
+#include <QLabel>
 
 void Tuner::nameControls() {
     const auto name = [](QWidget* control, const QString& text) {
         control->setAccessibleName(text);
     };
-    name(cboInstrument, QStringLiteral("Instrument"));
-    name(cboInstrument->lineEdit(), QStringLiteral("Instrument"));
-    name(cboOptions, QStringLiteral("Sound option"));
-    name(cboOptions->lineEdit(), QStringLiteral("Sound option"));
+    // On Linux a screen reader names a drop-down by the label it is the buddy of (its own name
+    // is its text). The labels lie beside the tools, outside the window's visible part.
+    int labelTop = 560;
+    for (const auto& [box, text] : {std::pair{cboInstrument, QStringLiteral("Instrument")},
+                                    std::pair{cboOptions, QStringLiteral("Sound option")}}) {
+        name(box, text);
+        auto* label = new QLabel(text, this);
+        label->setGeometry(400, labelTop += 30, 120, 24);
+        label->setBuddy(box);
+    }
     name(TunerFiles, QStringLiteral("Recordings"));
     name(TunersDir, QStringLiteral("Instrument folders"));
     name(picAllOn, QStringLiteral("Picture with every peg lit"));

@@ -3,6 +3,7 @@
 #include "fixture.h"
 #include "support/sound/wav_decoder.h"
 
+#include <QAccessible>
 #include <QTimer>
 #include <QWindow>
 
@@ -166,6 +167,42 @@ class TestPlayback : public QObject {
         click(session->tuner->picTuner[0]);
         QCOMPARE(session->sound.calls().back().path, geige + "1-g3.wav");
         QVERIFY(decodeWavFile(geige + "1-g3.wav"));
+    }
+
+    // A screen reader hears what each control does; Space and Enter on the focused peg or
+    // switch act as a left-button press, keys reaching them as the window system sends them.
+    void keysPressAndScreenReadersHearWhatEachControlDoes() {
+        const auto name = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        QCOMPARE(QAccessible::queryAccessibleInterface(tuner->picTuner[0])->role(),
+                 QAccessible::Button);
+        QCOMPARE(name(tuner->picTuner[1]), QStringLiteral("2-c"));
+        QCOMPARE(name(tuner->picSwitch), QStringLiteral("Loop"));
+        const auto labels =
+            QAccessible::queryAccessibleInterface(tuner->cboOptions)->relations(QAccessible::Label);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("Sound option"));
+        tuner->picTuner[0]->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tuner->picTuner[1]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(last().path, file(1));
+        QCOMPARE(last().playback, Playback::Looping);
+        for (int k = 2; k <= 6; ++k) // pegs 2 to 5, then the switch
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tuner->picSwitch);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(name(tuner->picSwitch), QStringLiteral("Single"));
+        // A folder of two recordings: the other pegs play nothing, and say so.
+        session->app.complete("Banjo", {"1-d.wav", "2-g.wav"});
+        tuner->cboInstrument->addItem("Banjo");
+        tuner->cboInstrument->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Banjo"));
+        QCOMPARE(name(tuner->picTuner[1]), QStringLiteral("2-g"));
+        QCOMPARE(name(tuner->picTuner[2]), QStringLiteral("Peg 3 plays nothing"));
+        QCOMPARE(name(tuner->picSwitch), QStringLiteral("Loop"));
     }
 };
 
