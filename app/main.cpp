@@ -14,6 +14,7 @@ int main(int, char** argv) {
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral(TUNER_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(TUNER_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TUNER_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veltrosan-tuner.png")));
     Sound::installOutput(std::make_unique<SdlSoundOutput>());
     AppModul::Main();

@@ -17,8 +17,8 @@ trap cleanup EXIT
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 lib="$tmp/prefix/lib/veltrosan-tuner"
 [ -x "$lib/veltrosan-tuner" ] && [ -f "$lib/Tunes/Ukulele/all-off.bmp" ]
-[ -f "$tmp/prefix/share/applications/veltrosan-tuner.desktop" ]
-[ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/veltrosan-tuner.png" ]
+[ -f "$tmp/prefix/share/applications/org.veltrosan.Tuner.desktop" ]
+[ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/org.veltrosan.Tuner.png" ]
 
 # Xvfb picks a free display itself and names it once it is ready.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
