@@ -25,35 +25,38 @@ void DestroyTunerWindow() {
     window().reset();
 }
 
-void LoadAndShow(Tuner& tuner) {
+void ListInstruments(Tuner& tuner) {
     // Only a folder that cannot be opened fails here; the start-up goes on without it.
-    tuner.Form_Load();
     attempt([&] { tuner.TunersDir->setPath(TunesPath); });
     tuner.TunersDir->Refresh();
     const int16_t count = tuner.TunersDir->ListCount();
-    if (count > 0) {
-        // The instruments are appended in the folder list's order; they are handed to the
-        // drop-down in one go, which nothing can tell from one at a time.
-        QStringList instruments;
-        for (int16_t i = 0; i < count; ++i) {
-            const QString name = Commands::LastPathComponent(tuner.TunersDir->entry(i));
-            attempt([&] { tuner.TunerFiles->setPath(TunesPath + name); });
-            tuner.TunerFiles->Refresh();
-            if (tuner.TunerFiles->ListCount() > 0)
-                instruments.append(name);
-        }
-        tuner.cboInstrument->addItems(instruments);
-        {
-            // Setting the text selects the entry of that name where there is one, as a pick
-            // would; without one the text stands alone and no entry is current, so the first
-            // Down arrow chooses entry 0. No handler runs either way.
-            const QString name = QStringLiteral("Ukulele");
-            tuner.cboInstrument->setCurrentIndex(
-                tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
-            tuner.cboInstrument->setEditText(name);
-        }
-        tuner.cboInstrument_Click();
+    if (count <= 0)
+        return;
+    // The instruments are appended in the folder list's order; they are handed to the
+    // drop-down in one go, which nothing can tell from one at a time.
+    QStringList instruments;
+    for (int16_t i = 0; i < count; ++i) {
+        const QString name = Commands::LastPathComponent(tuner.TunersDir->entry(i));
+        attempt([&] { tuner.TunerFiles->setPath(TunesPath + name); });
+        tuner.TunerFiles->Refresh();
+        if (tuner.TunerFiles->ListCount() > 0)
+            instruments.append(name);
     }
+    tuner.cboInstrument->addItems(instruments);
+    // Setting the text selects the entry of that name where there is one, as a pick would;
+    // without one the text stands alone and no entry is current, so the first Down arrow
+    // chooses entry 0. No handler runs either way.
+    const QString name = QStringLiteral("Ukulele");
+    tuner.cboInstrument->setCurrentIndex(
+        tuner.cboInstrument->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    tuner.cboInstrument->setEditText(name);
+}
+
+void LoadAndShow(Tuner& tuner) {
+    tuner.Form_Load();
+    ListInstruments(tuner);
+    if (tuner.TunersDir->ListCount() > 0)
+        tuner.cboInstrument_Click();
     tuner.show();
 }
 

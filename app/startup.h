@@ -16,5 +16,8 @@ void DestroyTunerWindow();
 // Main's work once the folders and names are set: loads the window, fills the instrument list
 // from the folders below TunesPath, makes "Ukulele" current and shows the window.
 void LoadAndShow(Tuner& window);
+// Its second step: the instrument list, from the folders that hold a file, and "Ukulele" as
+// its text.
+void ListInstruments(Tuner& window);
 
 } // namespace AppModul

@@ -1,42 +1,41 @@
-// Starts the tuner on the given application folder, or (built as startup_floor, linked with Qt
-// alone) a bare window with one empty widget, and writes one line when the window has first
-// been painted: "painted <wall clock in ns> <peak resident kB>". The caller subtracts the wall
-// clock it read just before starting the program.
+// One start of the tuner on the given application folder, step by step as the start-up takes
+// them, with the time each step ends at, to find where start-up time goes. Prints one line per
+// step, "<step> <wall clock in ns>"; bench/run subtracts the moment it started the program.
 //
 //   startup_probe <application folder>
-//   startup_floor
 
-#ifndef TUNER_PROBE_FLOOR
 #include "app/globals.h"
 #include "app/startup.h"
 #include "support/sound/sdl_sound_output.h"
 #include "support/sound/sound.h"
+#include "ui/list_controls.h"
 #include "ui/tuner.h"
-#endif
 
 #include <QApplication>
 #include <QTimer>
-#include <QWidget>
 #include <cstdio>
 #include <ctime>
-#include <memory>
-#include <sys/resource.h>
 
 namespace {
 
-class FirstPaint : public QObject {
+void stamp(const char* step) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::printf("%s %lld\n", step, now.tv_sec * 1000000000LL + now.tv_nsec);
+}
+
+class Watch : public QObject {
   public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            // Report once this paint has been delivered.
+        if (event->type() == QEvent::Expose && !exposed_) {
+            exposed_ = true;
+            stamp("mapped");
+        }
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            // Once this paint has been delivered.
             QTimer::singleShot(0, [] {
-                timespec now{};
-                clock_gettime(CLOCK_REALTIME, &now);
-                rusage usage{};
-                getrusage(RUSAGE_SELF, &usage);
-                std::printf("painted %lld %ld\n", now.tv_sec * 1000000000LL + now.tv_nsec,
-                            usage.ru_maxrss);
+                stamp("painted");
                 std::fflush(stdout);
                 QApplication::exit(0);
             });
@@ -45,23 +44,15 @@ class FirstPaint : public QObject {
     }
 
   private:
-    bool seen_ = false;
+    bool exposed_ = false, painted_ = false;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
+    stamp("main");
     QApplication app(argc, argv);
-    FirstPaint probe;
-#ifdef TUNER_PROBE_FLOOR
-    (void)argv;
-    QWidget bare;
-    bare.resize(384, 550); // the size of the tuner's pictures
-    new QWidget(&bare);
-    bare.installEventFilter(&probe);
-    bare.show();
-    return QApplication::exec();
-#else
+    stamp("qt-ready");
     if (argc < 2) {
         std::fprintf(stderr, "usage: startup_probe <application folder>\n");
         return 2;
@@ -71,12 +62,22 @@ int main(int argc, char** argv) {
         AppModul::AppPath += '/';
     AppModul::InitAppNames();
     Sound::installOutput(std::make_unique<SdlSoundOutput>());
-    auto tuner = std::make_unique<Tuner>();
-    tuner->installEventFilter(&probe);
-    AppModul::LoadAndShow(*tuner);
-    const int status = QApplication::exec();
-    tuner.reset();
+    Watch watch;
+    {
+        Tuner tuner;
+        tuner.installEventFilter(&watch);
+        stamp("window-built");
+        // The steps of LoadAndShow, one by one.
+        tuner.Form_Load();
+        AppModul::ListInstruments(tuner);
+        stamp("folders-listed");
+        if (tuner.TunersDir->ListCount() > 0)
+            tuner.cboInstrument_Click();
+        stamp("instrument-selected");
+        tuner.show();
+        stamp("shown");
+        QApplication::exec();
+    }
     Sound::shutdown();
-    return status;
-#endif
+    return 0;
 }

@@ -58,6 +58,9 @@ void SdlSoundOutput::startHelper() {
 void SdlSoundOutput::openDevice() {
     const SoundLibraries& lib = soundLibraries();
     lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE);
+    // SDL would take SIGINT and SIGTERM for an event queue nobody reads: the program could then
+    // not be ended by a signal (at logout, or by a service manager).
+    lib.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (lib.SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want{};
         want.freq = kRate;

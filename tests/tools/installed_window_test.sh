@@ -74,4 +74,11 @@ same 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit
 same 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
 [ -n "$keep" ] && cp "$tmp/plain.png" "$keep"
 close
-echo "installed program ran, showed Ukulele, ignored its arguments and ended when closed"
+
+# A signal ends it too (at logout, from a service manager), also once its sound device is open.
+start signalled
+kill -TERM "$app"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "SIGTERM did not end the program"; exit 1; fi
+app=""
+echo "installed program ran, showed Ukulele, ignored its arguments, ended when closed and on SIGTERM"
