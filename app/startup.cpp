@@ -34,14 +34,24 @@ void ListInstruments(Tuner& tuner) {
         return;
     // The instruments are appended in the folder list's order; they are handed to the
     // drop-down in one go, which nothing can tell from one at a time.
+    // Each folder is counted as the file list would list it, without filling the list: only
+    // the last folder that could be listed is shown in it, as if each had been in turn. A
+    // folder the list cannot show leaves the count of the one before, as it would.
     QStringList instruments;
+    QString lastListed;
+    int files = tuner.TunerFiles->ListCount();
     for (int16_t i = 0; i < count; ++i) {
         const QString name = Commands::LastPathComponent(tuner.TunersDir->entry(i));
-        attempt([&] { tuner.TunerFiles->setPath(TunesPath + name); });
-        tuner.TunerFiles->Refresh();
-        if (tuner.TunerFiles->ListCount() > 0)
+        if (const int counted = tuner.TunerFiles->countIn(TunesPath + name); counted >= 0) {
+            files = counted;
+            lastListed = TunesPath + name;
+        }
+        if (files > 0)
             instruments.append(name);
     }
+    if (!lastListed.isEmpty())
+        attempt([&] { tuner.TunerFiles->setPath(lastListed); });
+    tuner.TunerFiles->Refresh();
     tuner.cboInstrument->addItems(instruments);
     // Setting the text selects the entry of that name where there is one, as a pick would;
     // without one the text stands alone and no entry is current, so the first Down arrow

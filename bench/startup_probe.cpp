@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -27,15 +28,13 @@ void stamp(const char* step) {
 class Watch : public QObject {
   public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && !exposed_) {
-            exposed_ = true;
-            stamp("mapped");
-        }
         if (event->type() == QEvent::Paint && !painted_) {
             painted_ = true;
             // Once this paint has been delivered.
-            QTimer::singleShot(0, [] {
+            QTimer::singleShot(0, [this] {
                 stamp("painted");
+                if (onPainted)
+                    onPainted();
                 std::fflush(stdout);
                 QApplication::exit(0);
             });
@@ -43,8 +42,10 @@ class Watch : public QObject {
         return QObject::eventFilter(watched, event);
     }
 
+    std::function<void()> onPainted;
+
   private:
-    bool exposed_ = false, painted_ = false;
+    bool painted_ = false;
 };
 
 } // namespace
@@ -61,8 +62,13 @@ int main(int argc, char** argv) {
     if (!AppModul::AppPath.endsWith('/'))
         AppModul::AppPath += '/';
     AppModul::InitAppNames();
-    Sound::installOutput(std::make_unique<SdlSoundOutput>());
+    // As the program does: the sound libraries load once the window is painted.
+    auto output = std::make_unique<SdlSoundOutput>();
+    output->holdLoading();
+    SdlSoundOutput& sound = *output;
+    Sound::installOutput(std::move(output));
     Watch watch;
+    watch.onPainted = [&sound] { sound.allowLoading(); };
     {
         Tuner tuner;
         tuner.installEventFilter(&watch);

@@ -114,6 +114,14 @@ void FileList::Refresh() {
     showNames(*this, names_);
 }
 
+int FileList::countIn(const QString& folder) const {
+    if (normalizedFolder(folder).isEmpty())
+        return -1;
+    const QStringList names = FolderReading::entryNames(folder, false);
+    return int(std::count_if(names.begin(), names.end(),
+                             [&](const QString& name) { return matches(name, pattern_); }));
+}
+
 QString FileList::entry(int index) const {
     return names_.value(index);
 }

@@ -45,6 +45,9 @@ class FileList : public QListWidget {
     void setPattern(const QString& pattern);
     void Refresh();
     int ListCount() const { return int(names_.size()); }
+    // The ListCount the list would have for that folder, found without showing its files;
+    // -1 for what setPath would refuse.
+    int countIn(const QString& folder) const;
     // The name at index, or the empty text past the end of the list.
     QString entry(int index) const;
     // The name of the entry the user picked.

@@ -38,7 +38,16 @@ void SdlSoundOutput::play(const QString& path, Sound::Playback playback) {
     mixer_.start(cache_.load(path), playback == Sound::Playback::Looping);
 }
 
+void SdlSoundOutput::allowLoading() {
+    held_ = false;
+    std::lock_guard lock(mutex_);
+    if (!ready_ && waiting_.waiting)
+        startHelper();
+}
+
 void SdlSoundOutput::startHelper() {
+    if (held_)
+        return;
     const auto now = std::chrono::steady_clock::now();
     if (helping_.load() ||
         (lastAttempt_.time_since_epoch().count() != 0 && now - lastAttempt_ < kRetryInterval))

@@ -22,6 +22,11 @@ class SdlSoundOutput : public Sound::Output {
     static constexpr int kRate = 48000;
 
     explicit SdlSoundOutput(int bufferFrames = kBufferFrames);
+    // Holds the loading of the sound libraries back until allowLoading(): calls made before
+    // then wait as they wait for the libraries (the latest plays). A program starts the
+    // loading once its window is painted, so that it does not compete with the first paint.
+    void holdLoading() { held_ = true; }
+    void allowLoading();
     ~SdlSoundOutput() override;
     void play(const QString& path, Sound::Playback playback) override;
 
@@ -41,6 +46,7 @@ class SdlSoundOutput : public Sound::Output {
     RecordingCache cache_; // used on the calling thread only
     std::thread helper_;
     std::atomic<bool> helping_{false};
+    bool held_ = false; // used on the calling thread only
     std::atomic<unsigned> device_{0};
     std::chrono::steady_clock::time_point lastAttempt_{};
     std::mutex mutex_;   // guards ready_ and waiting_
