@@ -33,14 +33,17 @@ void Tuner::nameControls() {
 }
 
 void Tuner::describeControls() {
+    // A name is set only when it changes: setting one tells every screen reader listening.
+    const auto rename = [](QWidget* control, const QString& name) {
+        if (control->accessibleName() != name)
+            control->setAccessibleName(name);
+    };
     for (size_t k = 0; k < picTuner.size(); ++k) {
         const QString recording = TunerFiles->entry(int(k));
-        picTuner[k]->setAccessibleName(recording.isEmpty()
-                                           ? QStringLiteral("Peg %1 plays nothing").arg(k + 1)
-                                           : QFileInfo(recording).completeBaseName());
+        rename(picTuner[k], recording.isEmpty() ? QStringLiteral("Peg %1 plays nothing").arg(k + 1)
+                                                : QFileInfo(recording).completeBaseName());
     }
-    picSwitch->setAccessibleName(AppModul::SwitchOn == 1 ? QStringLiteral("Loop")
-                                                         : QStringLiteral("Single"));
+    rename(picSwitch, AppModul::SwitchOn == 1 ? QStringLiteral("Loop") : QStringLiteral("Single"));
 }
 
 void Tuner::showEvent(QShowEvent* event) {

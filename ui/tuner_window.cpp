@@ -153,8 +153,8 @@ void Tuner::connectHandlers() {
     for (int16_t k = 0; k < int16_t(picTuner.size()); ++k)
         connect(picTuner[k], &PictureBox::mouseDown, this,
                 [this, k](int16_t button, int16_t shift, float x, float y) {
+                    // A press changes no name: the pegs' recordings and the mode stay.
                     attempt([&] { picTuner_MouseDown(k, button, shift, x, y); });
-                    describeControls();
                 });
     connect(picSwitch, &PictureBox::mouseDown, this,
             [this](int16_t button, int16_t shift, float x, float y) {

@@ -8,8 +8,7 @@
 
 enum class FileKind { Regular, Folder };
 
-// The identity of what path names (links followed); empty when it is missing or not of kind.
-QByteArray fileIdentity(const QString& path, FileKind kind);
-
-// The seconds since what path names was last modified; a large number when it cannot be told.
-long long secondsSinceModified(const QString& path);
+// The identity of what path names (links followed); empty when it is missing, not of kind, or
+// modified less than settleSeconds ago (file-system clocks tick coarsely, so a change within
+// the same tick as an earlier one could otherwise go unseen).
+QByteArray fileIdentity(const QString& path, FileKind kind, int settleSeconds = 0);

@@ -9,9 +9,7 @@
 namespace FolderReading {
 
 QByteArray stamp(const QString& folder) {
-    // Read the time after the identity, so that a change between the two is never trusted.
-    const QByteArray identity = fileIdentity(folder, FileKind::Folder);
-    return secondsSinceModified(folder) < 2 ? QByteArray() : identity;
+    return fileIdentity(folder, FileKind::Folder, 2);
 }
 
 QStringList entryNames(const QString& folder, bool subFolders) {

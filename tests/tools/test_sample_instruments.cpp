@@ -205,6 +205,8 @@ class TestSampleInstruments : public QObject {
             QDir(tunes.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"Ukulele"});
         QCOMPARE(readFile(tunes.path() + "/Ukulele/1-G4.wav"), QByteArray("kept"));
+        if (QByteArray(QTest::currentDataTag()) != "existing folder")
+            return;
         // --replace puts a whole new folder in its place.
         QCOMPARE(make({"ukulele", "--into", tunes.path(), "--replace"}).first, 0);
         QCOMPARE(QDir(tunes.path() + "/Ukulele").entryList(QDir::Files).size(), 7);
