@@ -7,7 +7,11 @@
 #include "ui/tuner.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace AppModul {
 namespace {
@@ -15,6 +19,36 @@ std::unique_ptr<Tuner>& window() {
     static std::unique_ptr<Tuner> instance;
     return instance;
 }
+// How many files the file list would list in each folder (-1 where it would refuse it). On a
+// large Tunes folder these reads are most of the start-up's own time, so the folders are
+// shared out among the machine's cores; counting only reads the list's pattern.
+std::vector<int> countFilesIn(const FileList& list, const QStringList& folders) {
+    std::vector<int> counts(size_t(folders.size()), -1);
+    const auto countRange = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i)
+            counts[i] = list.countIn(folders[qsizetype(i)]);
+    };
+    constexpr size_t foldersPerThread = 200; // below that, starting a thread costs more
+    const size_t threads =
+        std::clamp<size_t>(counts.size() / foldersPerThread, 1,
+                           std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::thread> helpers;
+    size_t from = 0;
+    for (size_t t = 1; t < threads; ++t) {
+        const size_t to = counts.size() * t / threads;
+        try {
+            helpers.emplace_back(countRange, from, to);
+        } catch (const std::system_error&) {
+            break; // no thread to be had: the rest is counted here
+        }
+        from = to;
+    }
+    countRange(from, counts.size());
+    for (std::thread& helper : helpers)
+        helper.join();
+    return counts;
+}
+
 } // namespace
 
 Tuner* TunerWindow() {
@@ -37,17 +71,22 @@ void ListInstruments(Tuner& tuner) {
     // Each folder is counted as the file list would list it, without filling the list: only
     // the last folder that could be listed is shown in it, as if each had been in turn. A
     // folder the list cannot show leaves the count of the one before, as it would.
+    QStringList names, folders;
+    for (int16_t i = 0; i < count; ++i) {
+        names.append(Commands::LastPathComponent(tuner.TunersDir->entry(i)));
+        folders.append(TunesPath + names.last());
+    }
+    const std::vector<int> counted = countFilesIn(*tuner.TunerFiles, folders);
     QStringList instruments;
     QString lastListed;
     int files = tuner.TunerFiles->ListCount();
     for (int16_t i = 0; i < count; ++i) {
-        const QString name = Commands::LastPathComponent(tuner.TunersDir->entry(i));
-        if (const int counted = tuner.TunerFiles->countIn(TunesPath + name); counted >= 0) {
-            files = counted;
-            lastListed = TunesPath + name;
+        if (counted[size_t(i)] >= 0) {
+            files = counted[size_t(i)];
+            lastListed = folders[i];
         }
         if (files > 0)
-            instruments.append(name);
+            instruments.append(names[i]);
     }
     if (!lastListed.isEmpty())
         attempt([&] { tuner.TunerFiles->setPath(lastListed); });

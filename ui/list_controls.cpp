@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -25,6 +27,44 @@ void sortByName(QStringList& names) {
         const int folded = a.compare(b, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a < b;
     });
+}
+
+// Greedy wildcard match with backtracking to the last "*": linear in practice, never
+// exponential.
+template <typename Text, typename IsStar, typename Same>
+bool wildcardMatch(Text name, Text pattern, IsStar isStar, Same same) {
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < qsizetype(name.size())) {
+        if (p < qsizetype(pattern.size()) && isStar(pattern[p])) {
+            starP = p++;
+            starN = n;
+        } else if (p < qsizetype(pattern.size()) && same(pattern, p, name, n)) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < qsizetype(pattern.size()) && isStar(pattern[p]))
+        ++p;
+    return p == qsizetype(pattern.size());
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// For names and patterns of ASCII characters only: no other character folds to one of them.
+bool matchesAscii(std::string_view name, std::string_view pattern) {
+    return wildcardMatch(
+        name, pattern, [](char c) { return c == '*'; },
+        [](std::string_view text, qsizetype i, std::string_view other, qsizetype j) {
+            const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+            return lower(text[i]) == lower(other[j]);
+        });
 }
 
 void showNames(QListWidget& list, const QStringList& texts) {
@@ -115,11 +155,22 @@ void FileList::Refresh() {
 }
 
 int FileList::countIn(const QString& folder) const {
-    if (normalizedFolder(folder).isEmpty())
-        return -1;
-    const QStringList names = FolderReading::entryNames(folder, false);
-    return int(std::count_if(names.begin(), names.end(),
-                             [&](const QString& name) { return matches(name, pattern_); }));
+    // Start-up counts every instrument folder this way, so names are looked at as stored: an
+    // ASCII name against an ASCII pattern without decoding it, any other as the list does.
+    const bool patternIsAscii =
+        std::all_of(pattern_.begin(), pattern_.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const std::string asciiPattern = pattern_.toStdString();
+    int count = 0;
+    const bool opened = FolderReading::forEachEntry(folder, false, [&](const char* name) {
+        const std::string_view stored(name);
+        const bool match = patternIsAscii && isAscii(stored)
+                               ? matchesAscii(stored, asciiPattern)
+                               : matches(QFile::decodeName(name), pattern_);
+        count += match ? 1 : 0;
+    });
+    if (!opened)
+        return normalizedFolder(folder).isEmpty() ? -1 : 0; // refused, or listed as empty
+    return count;
 }
 
 QString FileList::entry(int index) const {
@@ -132,28 +183,11 @@ QString FileList::FileName() const {
 }
 
 bool FileList::matches(const QString& name, const QString& pattern) {
-    // Greedy wildcard match with backtracking to the last "*": linear in practice, never
-    // exponential.
-    qsizetype n = 0, p = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() &&
-                   QStringView(pattern).mid(p, 1).compare(QStringView(name).mid(n, 1),
-                                                          Qt::CaseInsensitive) == 0) {
-            ++p;
-            ++n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
+    return wildcardMatch(
+        QStringView(name), QStringView(pattern), [](QChar c) { return c == u'*'; },
+        [](QStringView text, qsizetype i, QStringView other, qsizetype j) {
+            return text.mid(i, 1).compare(other.mid(j, 1), Qt::CaseInsensitive) == 0;
+        });
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {

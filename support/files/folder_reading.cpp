@@ -12,11 +12,11 @@ QByteArray stamp(const QString& folder) {
     return fileIdentity(folder, FileKind::Folder, 2);
 }
 
-QStringList entryNames(const QString& folder, bool subFolders) {
-    QStringList names;
+bool forEachEntry(const QString& folder, bool subFolders,
+                  const std::function<void(const char* name)>& take) {
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
-        return names;
+        return false;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
@@ -28,9 +28,16 @@ QStringList entryNames(const QString& folder, bool subFolders) {
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
         if (type == (subFolders ? DT_DIR : DT_REG))
-            names.append(QFile::decodeName(entry->d_name));
+            take(entry->d_name);
     }
     ::closedir(dir);
+    return true;
+}
+
+QStringList entryNames(const QString& folder, bool subFolders) {
+    QStringList names;
+    forEachEntry(folder, subFolders,
+                 [&](const char* name) { names.append(QFile::decodeName(name)); });
     return names;
 }
 

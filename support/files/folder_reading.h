@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace FolderReading {
 
@@ -15,5 +16,10 @@ QByteArray stamp(const QString& folder);
 // The names of the folder's regular files (or of its sub-folders), hidden (dot) entries left
 // out; links count as what they point to.
 QStringList entryNames(const QString& folder, bool subFolders);
+
+// Hands each of those names to take as the file system stores it (bytes, not decoded), for
+// callers that only look at names and need no copy; false when the folder cannot be opened.
+bool forEachEntry(const QString& folder, bool subFolders,
+                  const std::function<void(const char* name)>& take);
 
 } // namespace FolderReading

@@ -42,6 +42,22 @@ class TestStartup : public QObject {
         QVERIFY(tuner.isVisible());
     }
 
+    void aLargeTunesFolderListsEveryInstrument() {
+        // Enough folders for their files to be counted on several threads. Every other folder
+        // has no recording, so a folder counted wrongly or not at all changes the list.
+        QStringList expected;
+        for (int i = 0; i < 450; ++i) {
+            const QString name = QStringLiteral("Instrument %1").arg(i, 3, 10, QChar(u'0'));
+            const bool recorded = i % 2 == 0;
+            writeFile(session->app.instrument(name) + (recorded ? "E.WAV" : "notes.txt"), "x");
+            if (recorded)
+                expected.append(name);
+        }
+        session->start();
+        QCOMPARE(entries(*session->tuner->cboInstrument), expected);
+        QCOMPARE(session->tuner->TunerFiles->Path(), tunes + "Instrument 449");
+    }
+
     void noSubFolderLeavesTheListEmpty() {
         session->start();
         QCOMPARE(session->tuner->cboInstrument->count(), 0);

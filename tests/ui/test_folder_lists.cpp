@@ -69,6 +69,27 @@ class TestFolderLists : public QObject {
         QVERIFY(FileList::matches(QString(5000, u'a') + ".wav", "*a*a*a*.wav"));
     }
 
+    void countingAFolderAgreesWithListingIt() {
+        // Counting compares ASCII names as stored and decodes the others; the Kelvin sign folds
+        // to an ASCII "k".
+        const QString path = folder("counted", {"a.wav", "B.WAV", "Übung.wav", "ÜBUNG2.WAV",
+                                                "\u212A.wav", "k.txt", ".h.wav"});
+        QDir(path).mkpath("folder.wav");
+        const struct {
+            const char* pattern;
+            int count;
+        } cases[] = {{"*.wav", 5}, {"*.WAV", 5}, {"ü*", 2}, {"k*", 2},
+                     {"b*", 1},    {"*", 6},     {"", 0}};
+        FileList list;
+        list.setPath(path);
+        for (const auto& c : cases) {
+            list.setPattern(QString::fromUtf8(c.pattern));
+            QCOMPARE(list.ListCount(), c.count);
+            QCOMPARE(list.countIn(path), c.count);
+        }
+        QCOMPARE(list.countIn(path + "/missing"), -1);
+    }
+
     void aFolderIsReadAgainOnlyWhenItsStampMoves() {
         const QString path = folder("stamps", {"a.wav"});
         const time_t settled = time(nullptr) - 3600;
