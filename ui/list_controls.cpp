@@ -8,8 +8,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
-#include <string>
-#include <string_view>
 
 namespace {
 
@@ -29,16 +27,26 @@ void sortByName(QStringList& names) {
     });
 }
 
+// One character of a pattern against one of a name, without regard to letter case. Two ASCII
+// characters need no folding table (no other character folds to an ASCII one); any other pair
+// is folded as Qt folds it.
+bool sameIgnoringCase(QChar a, QChar b) {
+    if (a.unicode() < 0x80 && b.unicode() < 0x80) {
+        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        return lower(a.unicode()) == lower(b.unicode());
+    }
+    return QStringView(&a, 1).compare(QStringView(&b, 1), Qt::CaseInsensitive) == 0;
+}
+
 // Greedy wildcard match with backtracking to the last "*": linear in practice, never
-// exponential.
-template <typename Text, typename IsStar, typename Same>
-bool wildcardMatch(Text name, Text pattern, IsStar isStar, Same same) {
+// exponential. The name is any string view whose characters convert to QChar.
+template <typename Name> bool wildcardMatch(Name name, QStringView pattern) {
     qsizetype n = 0, p = 0, starP = -1, starN = 0;
-    while (n < qsizetype(name.size())) {
-        if (p < qsizetype(pattern.size()) && isStar(pattern[p])) {
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < qsizetype(pattern.size()) && same(pattern, p, name, n)) {
+        } else if (p < pattern.size() && sameIgnoringCase(pattern[p], QChar(name[n]))) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -48,23 +56,9 @@ bool wildcardMatch(Text name, Text pattern, IsStar isStar, Same same) {
             return false;
         }
     }
-    while (p < qsizetype(pattern.size()) && isStar(pattern[p]))
+    while (p < pattern.size() && pattern[p] == u'*')
         ++p;
-    return p == qsizetype(pattern.size());
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-// For names and patterns of ASCII characters only: no other character folds to one of them.
-bool matchesAscii(std::string_view name, std::string_view pattern) {
-    return wildcardMatch(
-        name, pattern, [](char c) { return c == '*'; },
-        [](std::string_view text, qsizetype i, std::string_view other, qsizetype j) {
-            const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-            return lower(text[i]) == lower(other[j]);
-        });
+    return p == pattern.size();
 }
 
 void showNames(QListWidget& list, const QStringList& texts) {
@@ -155,18 +149,15 @@ void FileList::Refresh() {
 }
 
 int FileList::countIn(const QString& folder) const {
-    // Start-up counts every instrument folder this way, so names are looked at as stored: an
-    // ASCII name against an ASCII pattern without decoding it, any other as the list does.
-    const bool patternIsAscii =
-        std::all_of(pattern_.begin(), pattern_.end(), [](QChar c) { return c.unicode() < 0x80; });
-    const std::string asciiPattern = pattern_.toStdString();
+    // Start-up counts every instrument folder this way. A name of ASCII characters reads the
+    // same as Latin-1, so it is matched as stored, without decoding it first.
     int count = 0;
-    const bool opened = FolderReading::forEachEntry(folder, false, [&](const char* name) {
-        const std::string_view stored(name);
-        const bool match = patternIsAscii && isAscii(stored)
-                               ? matchesAscii(stored, asciiPattern)
-                               : matches(QFile::decodeName(name), pattern_);
-        count += match ? 1 : 0;
+    const bool opened = FolderReading::forEachEntry(folder, false, [&](const char* stored) {
+        const QLatin1String name(stored);
+        const bool ascii =
+            std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+        if (ascii ? wildcardMatch(name, pattern_) : matches(QFile::decodeName(stored), pattern_))
+            ++count;
     });
     if (!opened)
         return normalizedFolder(folder).isEmpty() ? -1 : 0; // refused, or listed as empty
@@ -183,11 +174,7 @@ QString FileList::FileName() const {
 }
 
 bool FileList::matches(const QString& name, const QString& pattern) {
-    return wildcardMatch(
-        QStringView(name), QStringView(pattern), [](QChar c) { return c == u'*'; },
-        [](QStringView text, qsizetype i, QStringView other, qsizetype j) {
-            return text.mid(i, 1).compare(other.mid(j, 1), Qt::CaseInsensitive) == 0;
-        });
+    return wildcardMatch(QStringView(name), pattern);
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {
