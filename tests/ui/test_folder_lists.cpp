@@ -96,13 +96,15 @@ class TestFolderLists : public QObject {
         touchFolder(path, settled);
         FileList list;
         list.setPath(path);
-        writeFile(path + "/b.wav", "x");
+        // A name of the same length: the folder's size stays on every file system (on tmpfs,
+        // btrfs and xfs a new entry would grow it, and the folder would rightly be read again).
+        QVERIFY(QFile::rename(path + "/a.wav", path + "/b.txt"));
         touchFolder(path, settled); // the stamp the listing was read under: it is kept
         list.Refresh();
         QCOMPARE(list.ListCount(), 1);
         touchFolder(path, settled + 60); // a settled folder that changed is read again
         list.Refresh();
-        QCOMPARE(list.ListCount(), 2);
+        QCOMPARE(list.ListCount(), 0);
         // A stamp younger than the file system's clock can tell apart is never trusted.
         const time_t now = time(nullptr);
         touchFolder(path, now);
@@ -110,7 +112,7 @@ class TestFolderLists : public QObject {
         writeFile(path + "/c.wav", "x");
         touchFolder(path, now);
         list.Refresh();
-        QCOMPARE(list.ListCount(), 3);
+        QCOMPARE(list.ListCount(), 1);
     }
 };
 
