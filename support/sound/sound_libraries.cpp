@@ -10,6 +10,20 @@ template <class Function> bool bind(void* library, const char* name, Function& f
     return function != nullptr;
 }
 
+// ALSA's library writes its own diagnostics to standard error ("cannot find card '0'", "Unknown
+// PCM default") when SDL falls back to it on a machine without a sound server. The program is
+// silent by design, and to a user in a terminal those lines look like a crash. SDL opens the
+// same library later and so shares this handler.
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void quietenAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    int (*setHandler)(Handler) = nullptr;
+    if (alsa && bind(alsa, "snd_lib_error_set_handler", setHandler))
+        setHandler(&ignoreAlsaMessage);
+}
+
 SoundLibraries load() {
     SoundLibraries l;
     if (void* sndfile = dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL)) {
@@ -17,6 +31,7 @@ SoundLibraries load() {
                         bind(sndfile, "sf_readf_float", l.sf_readf_float) &&
                         bind(sndfile, "sf_close", l.sf_close);
     }
+    quietenAlsa();
     if (void* sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL)) {
         l.haveSdl = bind(sdl, "SDL_SetHint", l.SDL_SetHint) &&
                     bind(sdl, "SDL_InitSubSystem", l.SDL_InitSubSystem) &&
