@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "app/globals.h"
+#include "support/files/file_names.h"
 #include "support/paths.h"
 #include "support/step.h"
 #include "ui/list_controls.h"
@@ -91,7 +92,14 @@ void ListInstruments(Tuner& tuner) {
     if (!lastListed.isEmpty())
         attempt([&] { tuner.TunerFiles->setPath(lastListed); });
     tuner.TunerFiles->Refresh();
-    tuner.cboInstrument->addItems(instruments);
+    QStringList shown = instruments;
+    for (QString& name : shown)
+        name = FileNames::readable(name);
+    tuner.cboInstrument->addItems(shown);
+    // A name that is not valid text is shown as well as it can be and kept beside its entry.
+    for (qsizetype i = 0; i < instruments.size(); ++i)
+        if (shown[i] != instruments[i])
+            tuner.cboInstrument->setItemData(int(i), instruments[i]);
     // Setting the text selects the entry of that name where there is one, as a pick would;
     // without one the text stands alone and no entry is current, so the first Down arrow
     // chooses entry 0. No handler runs either way.

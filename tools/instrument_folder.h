@@ -4,7 +4,7 @@
 // pegs. The folder is made beside its final place under a hidden name and renamed into place
 // only once every file is written, so the tuner never sees half an instrument.
 
-#include "instrument_spec.h"
+#include "instrument_presets.h"
 
 #include <QByteArray>
 #include <QString>

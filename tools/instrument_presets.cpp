@@ -1,4 +1,4 @@
-#include "instrument_spec.h"
+#include "instrument_presets.h"
 
 #include <cmath>
 

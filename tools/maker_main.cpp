@@ -3,7 +3,7 @@
 // failure while writing gets exit status 1 and leaves no folder behind.
 
 #include "instrument_folder.h"
-#include "instrument_spec.h"
+#include "instrument_presets.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -74,7 +74,7 @@ void Tuner::cboInstrument_Click() {
     OptionPrefix.clear();
     LoopActive = 0;
     picSwitch_MouseDown(0, 0, 0, 0);
-    InstrumentPath = TunesPath + cboInstrument->currentText() + u'/';
+    InstrumentPath = TunesPath + chosenInstrumentFolder() + u'/';
     attempt([&] { TunersDir->setPath(InstrumentPath); }); // runs TunersDir_Change on a change
     attempt([&] { TunerFiles->setPath(InstrumentPath); });
     TunerFiles->Refresh();

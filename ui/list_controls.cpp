@@ -1,11 +1,11 @@
 #include "list_controls.h"
 
+#include "support/files/file_identity.h"
+#include "support/files/file_names.h"
 #include "support/files/folder_reading.h"
 #include "support/step.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
 
@@ -14,10 +14,13 @@ namespace {
 QString normalizedFolder(const QString& folder) {
     if (folder.isEmpty())
         return {};
-    const QFileInfo info(folder);
-    if (!info.isDir())
+    // The name is kept as the file system spells it: QFileInfo would decode it and lose bytes
+    // that are not UTF-8.
+    const QString absolute =
+        QDir::isAbsolutePath(folder) ? folder : QDir::currentPath() + u'/' + folder;
+    if (fileIdentity(absolute, FileKind::Folder).isEmpty())
         return {};
-    return QDir::cleanPath(info.absoluteFilePath());
+    return QDir::cleanPath(absolute);
 }
 
 void sortByName(QStringList& names) {
@@ -156,7 +159,8 @@ int FileList::countIn(const QString& folder) const {
         const QLatin1String name(stored);
         const bool ascii =
             std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
-        if (ascii ? wildcardMatch(name, pattern_) : matches(QFile::decodeName(stored), pattern_))
+        if (ascii ? wildcardMatch(name, pattern_)
+                  : matches(FileNames::fromFileSystem(stored), pattern_))
             ++count;
     });
     if (!opened)

@@ -4,6 +4,7 @@
 #include "ui/tuner.h"
 
 #include "app/globals.h"
+#include "support/files/file_names.h"
 #include "support/picture/picture_box.h"
 #include "ui/list_controls.h"
 
@@ -40,8 +41,9 @@ void Tuner::describeControls() {
     };
     for (size_t k = 0; k < picTuner.size(); ++k) {
         const QString recording = TunerFiles->entry(int(k));
-        rename(picTuner[k], recording.isEmpty() ? QStringLiteral("Peg %1 plays nothing").arg(k + 1)
-                                                : QFileInfo(recording).completeBaseName());
+        rename(picTuner[k], recording.isEmpty()
+                                ? QStringLiteral("Peg %1 plays nothing").arg(k + 1)
+                                : FileNames::readable(QFileInfo(recording).completeBaseName()));
     }
     rename(picSwitch, AppModul::SwitchOn == 1 ? QStringLiteral("Loop") : QStringLiteral("Single"));
 }

@@ -4,7 +4,8 @@
 // the folder and file lists, the "Make INI" button) and a timer. Its member functions are spread
 // over the ui/ files by concern:
 //
-//   tuner_window.cpp          controls, layout, Form_Load/Form_Unload, keys, painting
+//   tuner_window.cpp          controls, layout, Form_Load/Form_Unload, painting
+//   instrument_keys.cpp       cboInstrument_KeyPress, the keys of the instrument list
 //   instrument_selection.cpp  cboInstrument_Click and the option list it reads
 //   sound_options.cpp         cboOptions_Click
 //   peg_layout.cpp            ReadPegLayout, Command1_Click ("Make INI")
@@ -26,6 +27,7 @@ class PictureBox;
 class DirectoryList;
 class FileList;
 class QComboBox;
+class QKeyEvent;
 class QPushButton;
 class QTimer;
 
@@ -64,6 +66,7 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     // tuner_window.cpp
     void Form_Load();
     void Form_Unload(int16_t& Cancel);
+    // instrument_keys.cpp
     void cboInstrument_KeyPress(int16_t& KeyAscii);
     // instrument_selection.cpp, sound_options.cpp
     void cboInstrument_Click();
@@ -106,6 +109,9 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     void darkenAllPegs();
     void useOffPictureAsBackground();
     void readOptionList(double optionCount);
+    QString chosenInstrumentFolder() const;
+    bool instrumentListKey(const QKeyEvent& key);
+    void runInstrumentSelection();
     void nameControls();
     void describeControls(); // the names that follow the instrument, option and mode
 

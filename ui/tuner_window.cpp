@@ -10,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -105,6 +104,8 @@ void Tuner::createControls() {
     // reach the drop-down itself, which holds the focus for its edit field.
     cboInstrument->lineEdit()->setReadOnly(true);
     cboInstrument->installEventFilter(this);
+    // The open list gets its keys before the list's own handling (filters run newest first).
+    cboInstrument->view()->installEventFilter(this);
 
     TunerFiles = new FileList(this);
     TunerFiles->setObjectName(QStringLiteral("TunerFiles"));
@@ -162,7 +163,7 @@ void Tuner::connectHandlers() {
                 describeControls();
             });
     connect(picSwitch, &PictureBox::doubleClicked, this, guarded([this] { picSwitch_DblClick(); }));
-    connect(cboInstrument, &QComboBox::activated, this, guarded([this] { cboInstrument_Click(); }));
+    connect(cboInstrument, &QComboBox::activated, this, [this] { runInstrumentSelection(); });
     connect(cboOptions, &QComboBox::activated, this, guarded([this] { cboOptions_Click(); }));
     connect(TunerFiles, &FileList::picked, this, guarded([this] { TunerFiles_Click(); }));
     connect(TunersDir, &DirectoryList::changed, this, guarded([this] { TunersDir_Change(); }));
@@ -207,24 +208,6 @@ void Tuner::closeEvent(QCloseEvent* event) {
     int16_t cancel = 0;
     Form_Unload(cancel);
     event->accept();
-}
-
-void Tuner::cboInstrument_KeyPress(int16_t& KeyAscii) {
-    KeyAscii = 0;
-}
-
-bool Tuner::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cboInstrument && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Tab still moves the focus on.
-        if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-            auto code = int16_t(key->text().at(0).unicode());
-            cboInstrument_KeyPress(code);
-            if (code == 0)
-                return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void Tuner::paintEvent(QPaintEvent*) {

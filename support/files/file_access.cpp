@@ -1,10 +1,10 @@
 #include "file_access.h"
 
+#include "support/files/file_names.h"
 #include "support/step.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -14,7 +14,7 @@
 int openRegularFileForReading(const QString& path) {
     if (path.isEmpty())
         return -1;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = FileNames::fileSystemName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
@@ -77,22 +77,25 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
 }
 
 void replaceFileAtomically(const QString& path, QByteArrayView bytes) {
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
-        target = info.symLinkTarget();
+    QByteArray target = FileNames::fileSystemName(path);
+    char linked[PATH_MAX];
+    const ssize_t linkedLength = ::readlink(target.constData(), linked, sizeof linked);
+    if (linkedLength > 0 && size_t(linkedLength) < sizeof linked) {
+        const QByteArray named(linked, linkedLength);
+        const qsizetype slash = target.lastIndexOf('/');
+        target = named.startsWith('/') || slash < 0 ? named : target.left(slash + 1) + named;
+    }
     // The rename needs only a writable folder; a file this user may not write to (marked
     // read-only, say) is refused as an ordinary write would refuse it.
-    if (::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), W_OK, AT_EACCESS) != 0 &&
-        errno != ENOENT)
+    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
         throw StepFailed("not writable: " + path.toStdString());
-    QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
+    QByteArray temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         throw StepFailed("cannot create a file beside " + path.toStdString());
     struct stat old {};
     bool ok = true;
-    if (::stat(QFile::encodeName(target).constData(), &old) == 0)
+    if (::stat(target.constData(), &old) == 0)
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     else
         ok = ::fchmod(fd, 0644) == 0; // what a new file would get with the usual umask
@@ -108,7 +111,7 @@ void replaceFileAtomically(const QString& path, QByteArrayView bytes) {
     }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) == 0;
+    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok) {
         ::unlink(temp.constData());
         throw StepFailed("cannot write " + path.toStdString());

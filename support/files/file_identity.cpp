@@ -1,12 +1,13 @@
 #include "file_identity.h"
 
-#include <QFile>
+#include "support/files/file_names.h"
+
 #include <ctime>
 #include <sys/stat.h>
 
 QByteArray fileIdentity(const QString& path, FileKind kind, int settleSeconds) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+    if (::stat(FileNames::fileSystemName(path).constData(), &st) != 0 ||
         !(kind == FileKind::Regular ? S_ISREG(st.st_mode) : S_ISDIR(st.st_mode)))
         return {};
     if (settleSeconds > 0) {

@@ -1,8 +1,8 @@
 #include "folder_reading.h"
 
 #include "support/files/file_identity.h"
+#include "support/files/file_names.h"
 
-#include <QFile>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -14,7 +14,7 @@ QByteArray stamp(const QString& folder) {
 
 bool forEachEntry(const QString& folder, bool subFolders,
                   const std::function<void(const char* name)>& take) {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(FileNames::fileSystemName(folder).constData());
     if (!dir)
         return false;
     while (const dirent* entry = ::readdir(dir)) {
@@ -37,7 +37,7 @@ bool forEachEntry(const QString& folder, bool subFolders,
 QStringList entryNames(const QString& folder, bool subFolders) {
     QStringList names;
     forEachEntry(folder, subFolders,
-                 [&](const char* name) { names.append(QFile::decodeName(name)); });
+                 [&](const char* name) { names.append(FileNames::fromFileSystem(name)); });
     return names;
 }
 

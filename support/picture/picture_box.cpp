@@ -93,11 +93,9 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
                    float(event->position().x()), float(event->position().y()));
 }
 
-void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void PictureBox::mouseDoubleClickEvent(QMouseEvent*) {
     if (handlesDoubleClick_)
         emit doubleClicked();
-    else
-        mousePressEvent(event);
 }
 
 void PictureBox::pressAsLeftButton() {

@@ -21,8 +21,8 @@ class PictureBox : public QWidget {
     // lies outside both, the image keeps what it showed.
     void drawFrom(const PictureBox& source, const QRect& sourceRect);
 
-    // With a double-click handler, the second click of a double click raises only
-    // doubleClicked(); without one it is another press.
+    // The second click of a double click is no press: it raises doubleClicked() where the area
+    // has a double-click handler, and nothing otherwise, so a double click presses it once.
     void setHandlesDoubleClick(bool handles) { handlesDoubleClick_ = handles; }
 
     // A pressable area (a peg, the switch) is a button to the keyboard and to screen readers:

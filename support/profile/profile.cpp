@@ -1,9 +1,10 @@
 #include "profile.h"
 
 #include "support/files/file_access.h"
+#include "support/files/file_names.h"
 #include "support/step.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace Commands {
 namespace {
@@ -26,7 +27,8 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
 void WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file) {
     QByteArray old;
-    if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
+    struct stat st {};
+    if (::lstat(FileNames::fileSystemName(file).constData(), &st) == 0) // a dangling link too
         old = readRegularFile(file, kMaxWritableProfile);
     const std::optional<QByteArray> updated = ProfileFormat::withValue(old, section, key, value);
     if (!updated)

@@ -3,7 +3,6 @@
 #include "support/files/file_access.h"
 #include "support/sound/sound_libraries.h"
 
-#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>

@@ -2,10 +2,13 @@
 // ends the program.
 #include "app/startup.h"
 #include "fixture.h"
+#include "support/files/file_access.h"
+#include "support/files/file_names.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -27,19 +30,36 @@ class TestStartup : public QObject {
     void cleanup() { session.reset(); }
 
     void instrumentsAreTheFoldersWithRecordings() {
+        // Two names that are not UTF-8 (0xE9 is Latin-1's e-acute): each folder counts by its
+        // own contents, whatever its neighbours hold.
+        const QByteArray tunesBytes = QFile::encodeName(tunes);
+        session->app.complete("Amati", {"a.wav"}, "");
         session->app.instrument("Banjo", {"E.wav"});
-        session->app.instrument("Docs");
-        writeFile(tunes + "Docs/readme.txt", "x");
+        writeFile(session->app.instrument("Docs") + "readme.txt", "x");
+        QCOMPARE(::rename(tunesBytes + "Amati", tunesBytes + "A\xE9"), 0);
+        QCOMPARE(::rename(tunesBytes + "Docs", tunesBytes + "Docs\xE9"), 0);
         session->app.instrument("Ukulele", {"1.wav", "2.wav"});
         session->app.instrument("Zither", {"A.WAV"}); // upper-case extension
         session->start();
         Tuner& tuner = *session->tuner;
-        QCOMPARE(entries(*tuner.cboInstrument), QStringList({"Banjo", "Ukulele", "Zither"}));
+        QCOMPARE(entries(*tuner.cboInstrument),
+                 QStringList({u"A\uFFFD"_qs, "Banjo", "Ukulele", "Zither"}));
         QCOMPARE(tuner.cboInstrument->currentText(), QStringLiteral("Ukulele"));
         QCOMPARE(AppModul::InstrumentPath, tunes + "Ukulele/");
         QCOMPARE(tuner.TunerFiles->ListCount(), 2);
         QVERIFY(selectionRan());
         QVERIFY(tuner.isVisible());
+        // Chosen, it shows its pictures and plays its recordings by the folder's own bytes.
+        tuner.cboInstrument->setFocus();
+        for (int up = 0; up < 2; ++up)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(tuner.cboInstrument->currentText(), u"A\uFFFD"_qs);
+        QVERIFY(shows(tuner, *tuner.picTuner[0], 40));
+        click(tuner.picTuner[0]);
+        const QString played = session->sound.calls().back().path;
+        QCOMPARE(FileNames::fileSystemName(played), tunesBytes + "A\xE9/a.wav");
+        QCOMPARE(Commands::FileExists(played), int16_t(-1));
+        QCOMPARE(tuner.picTuner[0]->accessibleName(), QStringLiteral("a"));
     }
 
     void aLargeTunesFolderListsEveryInstrument() {

@@ -123,16 +123,20 @@ class TestPlayback : public QObject {
         QCOMPARE(calls(), size_t(1));
     }
 
-    void aDoubleClickTogglesExactlyTwice() {
+    void aDoubleClickTogglesTheSwitchTwiceAndPressesAPegOnce() {
         QWindow* window = tuner->windowHandle();
-        const QPoint centre = tuner->picSwitch->geometry().center();
         press(2);
         session->sound.clear();
-        QTest::mouseDClick(window, Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(window, Qt::LeftButton, {}, tuner->picSwitch->geometry().center());
         QCOMPARE(AppModul::SwitchOn, int16_t(1));
         QCOMPARE(calls(), size_t(1)); // the release, once
         QCOMPARE(tuner->LoopActive, int16_t(0));
         QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
+        QTest::mouseDClick(window, Qt::LeftButton, {}, tuner->picTuner[1]->geometry().center());
+        QCOMPARE(calls(), size_t(2)); // the loop starts and is not ended by the second click
+        QCOMPARE(last().path, file(1));
+        QCOMPARE(tuner->LoopActive, int16_t(-1));
+        QCOMPARE(session->lit(), QList<int>{1});
     }
 
     void aFilePickPlaysInTheModeWithoutLightingAPeg() {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPushButton>
+#include <tuple>
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -18,10 +19,10 @@ class TestWindow : public QObject {
     static void type(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
 
   private slots:
-    // A window with three instruments (no pictures, no profiles) after start-up, active.
+    // A window with four instruments (no pictures, no profiles) after start-up, active.
     void init() {
         session = std::make_unique<Session>();
-        for (const char* name : {"Banjo", "Guitar", "Ukulele"})
+        for (const char* name : {"Banjo", "Gamba", "Guitar", "Ukulele"})
             session->app.instrument(name, {"1.wav"});
         session->start();
         tuner = session->tuner.get();
@@ -80,6 +81,45 @@ class TestWindow : public QObject {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(view->model()->index(1, 0)).center());
         QCOMPARE(session->sound.calls().size(), size_t(2));
+    }
+
+    void theOpenListTakesNoTypingAndChoosesAtEveryMove() {
+        QAbstractItemView* list = tuner->cboInstrument->view();
+        const auto open = [&] {
+            tuner->cboInstrument->setFocus();
+            key(Qt::Key_F4);
+            QTRY_VERIFY(list->isVisible());
+            QCOMPARE(QApplication::focusWidget(), list);
+        };
+        open();
+        type("G"); // would jump to Gamba
+        key(Qt::Key_Return);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
+        QVERIFY(session->sound.calls().empty());
+        // Each move chooses once; closing the list on the entry chosen runs nothing more.
+        open();
+        const QString tunes = session->app.tunesPath();
+        for (const auto& [k, name, selections] : {std::tuple{Qt::Key_Up, "Guitar", 1},
+                                                  {Qt::Key_Up, "Gamba", 2},
+                                                  {Qt::Key_Home, "Banjo", 3},
+                                                  {Qt::Key_Home, "Banjo", 3},
+                                                  {Qt::Key_End, "Ukulele", 4},
+                                                  {Qt::Key_Down, "Ukulele", 4},
+                                                  {Qt::Key_PageUp, "Banjo", 5},
+                                                  {Qt::Key_Return, "Banjo", 5}}) {
+            key(k);
+            QCOMPARE(tuner->cboInstrument->currentText(), QString(name));
+            QCOMPARE(AppModul::InstrumentPath, tunes + name + "/");
+            QCOMPARE(session->sound.calls().size(), size_t(selections));
+        }
+        QVERIFY(!list->isVisible());
+        open();
+        key(Qt::Key_Down);
+        key(Qt::Key_Escape); // closes the list on the entry chosen
+        QVERIFY(!list->isVisible());
+        QCOMPARE(AppModul::InstrumentPath, tunes + "Gamba/");
+        QCOMPARE(session->sound.calls().size(), size_t(6));
     }
 
     void typingEnterOrLeavingTheListsRunsNoHandler() {
