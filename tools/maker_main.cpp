@@ -32,11 +32,18 @@ equal temperament, the two pictures with the notes on the pegs, and tuner.ini.
 
 Examples:
   veltrosan-tuner-make guitar-drop-d
+                      a preset at A4 = 440 Hz, into the Tunes beside the program
   veltrosan-tuner-make --name "Guitar (Open G)" --notes D2,G2,D3,G3,B3,D4 --a4 442
+                      a tuning of your own at another reference pitch
   veltrosan-tuner-make cello --sound bowed --into ~/my-tunes
-  veltrosan-tuner-make violin --a4 415 --name "Violin 415"
+                      a bowed cello in a Tunes folder of your own
+  veltrosan-tuner-make violin --a4 415 --name "Violin 415" --replace
+                      baroque pitch, replacing an earlier folder of that name
 
-Exit status: 0 made, 1 could not write, 2 bad input (nothing written).
+Exit status:
+  0                   the folder was made
+  1                   it could not be written (nothing is left behind)
+  2                   bad input: one line says what, and nothing is written
 )help";
 
 struct BadInput {

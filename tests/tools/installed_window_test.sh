@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the tuner into a temporary prefix and starts the installed program on a virtual
-# display, plainly and with Qt's own options, which it ignores; takes screenshots of its window,
-# checks that it shows the default instrument, and closes it as a user would: it must end.
+# display, plainly (without a sound server: it must print nothing) and with Qt's own options,
+# which it ignores; takes screenshots of its window, checks that it shows the default
+# instrument, and closes it as a user would: it must end.
 #   installed_window_test.sh <build folder> <close_window helper> [screenshot to keep]
 set -euo pipefail
 build="$1"; closer="$2"; keep="${3:-}"
@@ -19,6 +20,7 @@ lib="$tmp/prefix/lib/veltrosan-tuner"
 [ -x "$lib/veltrosan-tuner" ] && [ -f "$lib/Tunes/Ukulele/all-off.bmp" ]
 [ -f "$tmp/prefix/share/applications/org.veltrosan.Tuner.desktop" ]
 [ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/org.veltrosan.Tuner.png" ]
+[ -f "$tmp/prefix/share/man/man1/veltrosan-tuner.1.gz" ] && [ -f "$tmp/prefix/share/man/man1/veltrosan-tuner-make.1.gz" ]
 
 # Xvfb picks a free display itself and names it once it is ready.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
@@ -27,12 +29,13 @@ for _ in $(seq 300); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "the virtual display did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$tmp/display")"
 unset QT_QPA_PLATFORM
+[ -n "${XDG_RUNTIME_DIR:-}" ] || { export XDG_RUNTIME_DIR="$tmp/runtime"; mkdir -m 700 "$XDG_RUNTIME_DIR"; }
 
 # Started through the link in bin/: the program finds its Tunes beside the real executable.
 # Shows the window, takes its screenshot into $1.png and leaves the program running.
 start() {
   shot="$1"; shift
-  "$tmp/prefix/bin/veltrosan-tuner" "$@" &
+  "$tmp/prefix/bin/veltrosan-tuner" "$@" >"$tmp/$shot.log" 2>&1 &
   app=$!
   id=""
   for _ in $(seq 300); do # the first start on a new machine also builds the font cache
@@ -54,9 +57,15 @@ close() {
   [ "$status" = 0 ] || { echo "the program ended with status $status"; exit 1; }
 }
 
-# Qt's own options change nothing: the window looks as after a plain start.
-start plain
+# Without a sound server the program says nothing on the terminal, not even once its sound
+# libraries have tried every way out (closing waits for that attempt to end).
+PULSE_SERVER="unix:$tmp/no-server" start plain
+for _ in $(seq 300); do grep -q libSDL2 "/proc/$app/maps" 2>/dev/null && break; sleep 0.1; done
+grep -q libSDL2 "/proc/$app/maps" || { echo "the sound libraries were never loaded"; exit 1; }
 close
+[ ! -s "$tmp/plain.log" ] || { echo "the program printed:"; cat "$tmp/plain.log"; exit 1; }
+
+# Qt's own options change nothing: the window looks as after a plain start.
 start argued -reverse -style windows -qwindowgeometry 100x100+0+0 -platform offscreen "an argument"
 [ "$(compare -metric AE "$tmp/plain.png" "$tmp/argued.png" null: 2>&1)" = "0" ] ||
   { echo "arguments changed what the window shows"; exit 1; }
