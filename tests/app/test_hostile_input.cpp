@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,8 +84,12 @@ class TestHostileInput : public QObject {
         installSoundDevice(); // the real sound path decodes every recording
         session.start();
         Tuner& tuner = *session.tuner;
-        QVERIFY2(tuner.cboInstrument->count() >= 8,
-                 qPrintable(entries(*tuner.cboInstrument).join(',')));
+        // Loop and Self lead nowhere new; Closed is listed only where it can be read (as root).
+        QStringList expected = {"Binary",    "Broken files",  "Closed",     "Geige äöü ñ",
+                                "Long line", "Many sections", "Two\nlines", "Unreadable"};
+        if (::access(QFile::encodeName(tunes + "Closed").constData(), R_OK | X_OK) != 0)
+            expected.removeOne("Closed");
+        QCOMPARE(entries(*tuner.cboInstrument), expected);
         for (int i = 0; i < tuner.cboInstrument->count(); ++i) {
             tuner.cboInstrument->setCurrentIndex(i);
             tuner.cboInstrument_Click();
