@@ -4,11 +4,8 @@
 #include "support/sound/sound_libraries.h"
 #include "support/sound/wav_decoder.h"
 
-namespace {
-constexpr auto kRetryInterval = std::chrono::seconds(1);
-}
-
-SdlSoundOutput::SdlSoundOutput(int bufferFrames) : bufferFrames_(bufferFrames) {}
+SdlSoundOutput::SdlSoundOutput(int bufferFrames, std::chrono::milliseconds retryInterval)
+    : bufferFrames_(bufferFrames), retryInterval_(retryInterval) {}
 
 SdlSoundOutput::~SdlSoundOutput() {
     if (helper_.joinable())
@@ -50,7 +47,7 @@ void SdlSoundOutput::startHelper() {
         return;
     const auto now = std::chrono::steady_clock::now();
     if (helping_.load() ||
-        (lastAttempt_.time_since_epoch().count() != 0 && now - lastAttempt_ < kRetryInterval))
+        (lastAttempt_.time_since_epoch().count() != 0 && now - lastAttempt_ < retryInterval_))
         return;
     lastAttempt_ = now;
     if (helper_.joinable())

@@ -21,7 +21,10 @@ class SdlSoundOutput : public Sound::Output {
     static constexpr int kBufferFrames = 512;
     static constexpr int kRate = 48000;
 
-    explicit SdlSoundOutput(int bufferFrames = kBufferFrames);
+    // A device that could not be opened (no sound server yet) is tried again by the first call
+    // after retryInterval; the sound tests shorten it.
+    explicit SdlSoundOutput(int bufferFrames = kBufferFrames,
+                            std::chrono::milliseconds retryInterval = std::chrono::seconds(1));
     // Holds the loading of the sound libraries back until allowLoading(): calls made before
     // then wait as they wait for the libraries (the latest plays). A program starts the
     // loading once its window is painted, so that it does not compete with the first paint.
@@ -42,6 +45,7 @@ class SdlSoundOutput : public Sound::Output {
     static void callback(void* user, unsigned char* stream, int bytes);
 
     const int bufferFrames_;
+    const std::chrono::milliseconds retryInterval_;
     Mixer mixer_{kRate};
     RecordingCache cache_; // used on the calling thread only
     std::thread helper_;

@@ -2,8 +2,10 @@
 #include "fixture.h"
 #include "support/sound/mixer.h"
 #include "support/sound/recording_cache.h"
+#include "support/sound/sdl_sound_output.h"
 #include "support/sound/wav_decoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -71,6 +73,65 @@ class TestSound : public QObject {
             for (size_t i = size_t(kRampFrames); i < out.size(); ++i)
                 QCOMPARE(out[i], now); // ...then only the new one sounds
         }
+    }
+
+    // The device's own output, written by SDL's disk driver: exact, with no sound server. Two
+    // calls made before the libraries are loaded play only the later; its loop joins without a
+    // gap, sample for sample; a one-shot replaces it after the fade and is followed by silence.
+    void theOutputPlaysTheLatestEarlyCallGaplesslyUntilReplaced() {
+        const QString a = path("a.wav"), b = path("b.wav"), once = path("once.wav");
+        writeWav(a, tone(440, 0.05));
+        writeWav(b, tone(1000, 0.05));
+        std::vector<int16_t> shifted = tone(660, 0.03); // not 0 at its start: it shows at once
+        for (int16_t& x : shifted)
+            x = int16_t(x / 2 + 8000);
+        writeWav(once, shifted);
+        const auto loop = decodeWavFile(b), shot = decodeWavFile(once);
+        const auto written = [file = path("device.raw")] {
+            std::vector<float> left;
+            const QByteArray raw = readFile(file);
+            for (qsizetype i = 0; i + 8 <= raw.size(); i += 8)
+                left.push_back(*reinterpret_cast<const float*>(raw.constData() + i));
+            return left;
+        };
+        // Where the loop's first 64 frames stand in the output (its size when they do not).
+        const auto loopStart = [&loop](const std::vector<float>& out) {
+            for (size_t i = 0; i + 64 <= out.size(); ++i) {
+                size_t k = 0;
+                while (k < 64 && out[i + k] == loop->samples[2 * k])
+                    ++k;
+                if (k == 64)
+                    return i;
+            }
+            return out.size();
+        };
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path("device.raw")));
+        auto output = std::make_unique<SdlSoundOutput>();
+        output->holdLoading();
+        output->play(a, Sound::Playback::Looping);
+        output->play(b, Sound::Playback::Looping);
+        output->allowLoading();
+        const long long passes = 3 * loop->frameCount(); // two joins and more
+        QTRY_VERIFY_WITH_TIMEOUT(written().size() > loopStart(written()) + size_t(passes), 20000);
+        output->play(once, Sound::Playback::Once);
+        const size_t playedTo = written().size();
+        QTRY_VERIFY_WITH_TIMEOUT(written().size() > playedTo + size_t(4 * shot->frameCount()),
+                                 20000);
+        output.reset();
+        qunsetenv("SDL_AUDIODRIVER");
+
+        const std::vector<float> out = written();
+        const size_t start = loopStart(out), n = size_t(loop->frameCount());
+        size_t at = start;
+        while (at < out.size() && out[at] == loop->samples[2 * ((at - start) % n)])
+            ++at;
+        QVERIFY2(at - start >= size_t(passes), qPrintable(QString::number(at - start)));
+        QVERIFY(at < out.size());
+        for (size_t i = 0; i < size_t(kRampFrames); ++i) // the loop fades under the one-shot
+            QVERIFY(std::abs(out[at + i] - shot->samples[2 * i]) <= 0.5f);
+        for (size_t i = size_t(kRampFrames); at + i < out.size(); ++i)
+            QCOMPARE(out[at + i], i < size_t(shot->frameCount()) ? shot->samples[2 * i] : 0.0f);
     }
 
     void otherRatesKeepTheirDuration() {
