@@ -97,12 +97,7 @@ int main(int argc, char** argv) {
     capture.pump(300);
     const qsizetype begin = capture.mark();
     capture.pump(loopSeconds * 1000);
-    int dropouts = 0, run = 0;
-    for (const float x : capture.samples(begin, capture.mark() - begin)) {
-        run = std::abs(x) < 0.01f ? run + 1 : 0;
-        if (run == 8)
-            ++dropouts;
-    }
+    const size_t dropouts = Capture::breaks(capture.samples(begin, capture.mark() - begin)).size();
     Sound::PlaySoundFile(silence);
 
     // Call time, uncached and cached, for a three-second recording.
@@ -125,7 +120,7 @@ int main(int argc, char** argv) {
     for (auto& b : burners)
         b.join();
     Sound::shutdown();
-    std::printf("| %5d | %-5s | %6.1f | %6.1f | %3zu/40 | %8d in %ds | %7.3f | %7.3f |\n", frames,
+    std::printf("| %5d | %-5s | %6.1f | %6.1f | %3zu/40 | %8zu in %ds | %7.3f | %7.3f |\n", frames,
                 load ? "busy" : "idle", percentile(onsets, 0.5), percentile(onsets, 0.95),
                 onsets.size(), dropouts, loopSeconds, uncached, cached);
     return 0;

@@ -181,8 +181,9 @@ class Recorder : public Sound::Output {
 };
 } // namespace
 
-void installSoundDevice() {
-    Sound::installOutput(std::make_unique<SdlSoundOutput>());
+void installSoundDevice(std::chrono::milliseconds retryInterval) {
+    Sound::installOutput(
+        std::make_unique<SdlSoundOutput>(SdlSoundOutput::kBufferFrames, retryInterval));
 }
 
 RecordedSound::RecordedSound() {

@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -86,8 +87,9 @@ class RecordedSound {
     void clear() { calls().clear(); }
 };
 
-// Sound goes to the sound device, as in the program.
-void installSoundDevice();
+// Sound goes to the sound device, as in the program; one that could not be opened is tried again
+// by the first call after retryInterval.
+void installSoundDevice(std::chrono::milliseconds retryInterval = std::chrono::seconds(1));
 
 // What a window test works with: recorded sound, an application folder and, once started, the
 // window; taken down in that order's reverse.

@@ -31,6 +31,13 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 unset QT_QPA_PLATFORM
 [ -n "${XDG_RUNTIME_DIR:-}" ] || { export XDG_RUNTIME_DIR="$tmp/runtime"; mkdir -m 700 "$XDG_RUNTIME_DIR"; }
 
+# Whether a region of a screenshot shows the same region of a picture: same shot region picture
+same() {
+  convert "$1" -crop "$2" +repage "$tmp/a.png"
+  convert "$3" -crop "$2" +repage "$tmp/b.png"
+  [ "$(compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1)" = "0" ]
+}
+
 # Started through the link in bin/: the program finds its Tunes beside the real executable.
 # Shows the window, takes its screenshot into $1.png and leaves the program running.
 start() {
@@ -44,8 +51,17 @@ start() {
     sleep 0.1
   done
   [ -n "$id" ] || { echo "no window appeared (arguments: $*)"; exit 1; }
-  sleep 1.5
-  import -window "$id" "$tmp/$shot.png"
+  # Painted once the title strip shows the instrument's picture.
+  for _ in $(seq 300); do
+    import -window "$id" "$tmp/$shot.png" 2>/dev/null && same "$tmp/$shot.png" 384x40+0+0 \
+      "$lib/Tunes/Ukulele/all-off.bmp" && break
+    sleep 0.1
+  done
+}
+# Once its sound libraries are loaded (the device is opened after the first paint).
+sound_loaded() {
+  for _ in $(seq 300); do grep -q libSDL2 "/proc/$app/maps" 2>/dev/null && return; sleep 0.1; done
+  echo "the sound libraries were never loaded"; exit 1
 }
 # Closes the window as a user would: the program must end.
 close() {
@@ -60,8 +76,7 @@ close() {
 # Without a sound server the program says nothing on the terminal, not even once its sound
 # libraries have tried every way out (closing waits for that attempt to end).
 PULSE_SERVER="unix:$tmp/no-server" start plain
-for _ in $(seq 300); do grep -q libSDL2 "/proc/$app/maps" 2>/dev/null && break; sleep 0.1; done
-grep -q libSDL2 "/proc/$app/maps" || { echo "the sound libraries were never loaded"; exit 1; }
+sound_loaded
 close
 [ ! -s "$tmp/plain.log" ] || { echo "the program printed:"; cat "$tmp/plain.log"; exit 1; }
 
@@ -73,19 +88,15 @@ size="$(identify -format '%wx%h' "$tmp/argued.png")"
 [ "$size" = "384x550" ] || { echo "window client area is $size"; exit 1; }
 
 # The title strip and a dark peg show Ukulele's resting picture; the switch its lit one.
-same() { # region picture
-  convert "$tmp/plain.png" -crop "$1" +repage "$tmp/a.png"
-  convert "$2" -crop "$1" +repage "$tmp/b.png"
-  [ "$(compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1)" = "0" ]
-}
-same 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "title differs"; exit 1; }
-same 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit 1; }
-same 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
+same "$tmp/plain.png" 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "title differs"; exit 1; }
+same "$tmp/plain.png" 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit 1; }
+same "$tmp/plain.png" 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
 [ -n "$keep" ] && cp "$tmp/plain.png" "$keep"
 close
 
 # A signal ends it too (at logout, from a service manager), also once its sound device is open.
 start signalled
+sound_loaded
 kill -TERM "$app"
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app" 2>/dev/null; then echo "SIGTERM did not end the program"; exit 1; fi

@@ -57,7 +57,6 @@ def focused(app):
 
 def key(name):
     subprocess.run(["xdotool", "key", name], check=True)
-    time.sleep(0.1)
 
 
 def tone_level(samples, frequency, rate=48000):
@@ -100,7 +99,7 @@ try:
     wait_for("the focus on peg 1", lambda: focused(app) == "1-G4")
     for _ in range(9):  # pegs 2 to 6, the switch, the two pictures, the drop-down
         key("Tab")
-    assert focused(app) == "Ukulele", focused(app)
+    wait_for("the focus on the drop-down", lambda: focused(app) == "Ukulele")
     key("Down")
     buttons, drop_downs = wait_for("the pegs named for Violin",
                                    lambda: "bowed-1-G3" in controls(app)[0] and controls(app))
@@ -113,16 +112,21 @@ try:
              lambda: buttons["bowed-2-D4"].getState().contains(pyatspi.STATE_FOCUSED))
     capture = start("parec", "--device=" + os.environ["TUNER_TEST_SINK_MONITOR"], "--raw",
                     "--format=s16le", "--rate=48000", "--channels=1", stdout=subprocess.PIPE)
-    time.sleep(0.5)
+    os.set_blocking(capture.stdout.fileno(), False)
+    raw = bytearray()
+
+    def captured_windows():
+        """Reads what has arrived; the 100 ms windows of the last second, newest last."""
+        raw.extend(capture.stdout.read() or b"")
+        window = 9600  # 100 ms of 16-bit samples
+        end = len(raw) // window * window
+        return [raw[i:i + window] for i in range(max(0, end - 10 * window), end, window)]
+
+    wait_for("the capture to run", lambda: len(captured_windows()) >= 2)
     key("space")
-    time.sleep(2.0)
+    wait_for("the peg's tone on the sound server", lambda: any(
+        tone_level(struct.unpack("<4800h", w), 293.66) > 0.1 for w in captured_windows()))
     capture.terminate()
-    raw = capture.stdout.read()
-    samples = struct.unpack("<%dh" % (len(raw) // 2), raw[: len(raw) // 2 * 2])
-    window_size = 4800  # 100 ms
-    levels = [tone_level(samples[i:i + window_size], 293.66)
-              for i in range(0, len(samples) - window_size, window_size)]
-    assert max(levels, default=0) > 0.1, "the peg's tone did not reach the sound server"
 
     subprocess.run([closer, "Veltrosan Tuner"], check=True, stdout=subprocess.DEVNULL)
     assert tuner.wait(timeout=20) == 0, "the program did not end cleanly"

@@ -19,6 +19,35 @@ double level(const std::vector<float>& s, double frequency) {
            double(std::max<size_t>(s.size(), 1));
 }
 
+double steadyLevel(const std::vector<float>& s, double frequency) {
+    std::vector<double> levels;
+    for (size_t at = 0; at + size_t(ms(10)) <= s.size(); at += size_t(ms(10)))
+        levels.push_back(
+            level({s.begin() + long(at), s.begin() + long(at + size_t(ms(10)))}, frequency));
+    if (levels.empty())
+        return 0;
+    std::nth_element(levels.begin(), levels.begin() + long(levels.size() / 2), levels.end());
+    return levels[levels.size() / 2];
+}
+
+std::vector<qsizetype> breaks(const std::vector<float>& s) {
+    std::vector<qsizetype> found;
+    int run = 0;
+    for (size_t i = 0; i < s.size(); ++i)
+        if ((run = std::abs(s[i]) < 0.01f ? run + 1 : 0) == 8)
+            found.push_back(qsizetype(i) - 7);
+    return found;
+}
+
+std::vector<qsizetype> breaksAtTheJoin(const std::vector<qsizetype>& breaks, qsizetype period) {
+    std::vector<qsizetype> recurring;
+    for (const qsizetype at : breaks)
+        if (std::any_of(breaks.begin(), breaks.end(),
+                        [&](qsizetype later) { return std::abs(later - at - period) <= 2; }))
+            recurring.push_back(at);
+    return recurring;
+}
+
 double loudest(const std::vector<float>& s) {
     float top = 0;
     for (float x : s)

@@ -1,6 +1,6 @@
 #pragma once
 // What reaches the private sound server's null sink, read from its monitor as it arrives; used
-// by bench/sound_bench and by the sound tests. Sounds are found by where they begin in the
+// by the sound tests and by bench/sound_bench. Sounds are found by where they begin in the
 // capture, so that a slow start on a busy machine does not count against them.
 
 #include <QByteArray>
@@ -19,7 +19,15 @@ inline qsizetype ms(int milliseconds) {
 
 // Amplitude of the frequency's component (Goertzel).
 double level(const std::vector<float>& samples, double frequency);
+// The median of that amplitude over windows of 10 ms: a moment's dropout (a busy machine) does
+// not move it, a sound that is too soft or mostly missing does.
+double steadyLevel(const std::vector<float>& samples, double frequency);
 double loudest(const std::vector<float>& samples);
+// Where the sound breaks off: the first sample of every run of at least 8 near-silent samples.
+std::vector<qsizetype> breaks(const std::vector<float>& samples);
+// The breaks that recur one loop period later (within 2 samples): a fault at the loop's join,
+// where a lone break is the machine's hiccup.
+std::vector<qsizetype> breaksAtTheJoin(const std::vector<qsizetype>& breaks, qsizetype period);
 
 class SoundCapture {
   public:
