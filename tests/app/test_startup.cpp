@@ -116,6 +116,22 @@ class TestStartup : public QObject {
         QCOMPARE(AppModul::InstrumentPath, tunes + "Guitar/");
     }
 
+    void withoutATunesFolderTheWorkingFolderIsScanned() {
+        // The lists keep the folder they showed when the window was made, the working folder;
+        // each of its sub-folders is entered because that folder, still the file list's, holds
+        // a recording.
+        const QString work = session->app.appPath() + "work/", before = QDir::currentPath();
+        writeWav(work + "a.wav", tone(440, 0.05));
+        QDir().mkpath(work + "Sub");
+        QVERIFY(QDir(tunes).removeRecursively());
+        QDir::setCurrent(work);
+        session->start();
+        QDir::setCurrent(before);
+        QCOMPARE(entries(*session->tuner->cboInstrument), QStringList{"Sub"});
+        QCOMPARE(session->tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
+        QVERIFY(selectionRan());
+    }
+
     void closingTheWindowEndsTheProgram() {
         AppModul::Main();
         Tuner* tuner = AppModul::TunerWindow();

@@ -129,8 +129,27 @@ class TestInstrumentSelection : public QObject {
         QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("*.wav"));
         click(tuner->picSwitch);
         QCOMPARE(AppModul::SwitchOn, int16_t(0));
+        choose(*tuner, "Banjo");
+        click(tuner->picSwitch);
+        chooseOption(*tuner, 0); // in single mode: the switch looks on and stays off
+        QCOMPARE(AppModul::SwitchOn, int16_t(0));
+        QVERIFY(shows(*tuner, *tuner->picSwitch, 200));
         choose(*tuner, "Ukulele");
         QCOMPARE(AppModul::SwitchOn, int16_t(1));
+    }
+
+    // Without plain pictures the selection takes the first option's own, and its own profile.
+    void theFirstOptionsOwnFilesStandIn() {
+        const QString folder = session->app.instrument("Ukulele", {"low1.wav"});
+        session->app.profile(folder, "[Veltrosan Tuner]\nOptions=1\nOption1=low\n");
+        session->app.pictures(folder, "low", 70, 230);
+        session->app.profile(folder, "[Veltrosan Tuner]\nTuner1-Top=9\nTuner1-Left=8\n",
+                             "low-tuner.ini");
+        start();
+        QCOMPARE(tuner->backgroundPicture(), placePicture(70));
+        QVERIFY(shows(*tuner, *tuner->picSwitch, 230));
+        QCOMPARE(AppModul::InstrumentIniFile, folder + "low-tuner.ini");
+        QCOMPARE(peg(0), QRect(8, 9, 0, 0));
     }
 
     void pegValuesFollowTheNumberRule() {

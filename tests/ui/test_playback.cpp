@@ -4,6 +4,7 @@
 #include "support/sound/wav_decoder.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QTimer>
 #include <QWindow>
 
@@ -31,6 +32,7 @@ class TestPlayback : public QObject {
         session = std::make_unique<Session>();
         folder = session->app.complete("Ukulele", {"1-g.wav", "2-c.wav", "3-e.wav", "4-a.wav",
                                                    "5-x.wav", "6-y.wav", "7-z.wav", "8-w.wav"});
+        session->app.instrument("Ukulele/Low", {"1-low.wav"});
         session->start();
         tuner = session->tuner.get();
         QVERIFY(QTest::qWaitForWindowExposed(tuner));
@@ -208,6 +210,33 @@ class TestPlayback : public QObject {
         QCOMPARE(name(tuner->picTuner[1]), QStringLiteral("2-g"));
         QCOMPARE(name(tuner->picTuner[2]), QStringLiteral("Peg 3 plays nothing"));
         QCOMPARE(name(tuner->picSwitch), QStringLiteral("Loop"));
+        // Such a peg "plays" the folder itself (nothing is heard), as a loop all the same.
+        press(2);
+        QCOMPARE(tuner->PegFile, session->app.appPath() + "Tunes/Banjo/");
+        QCOMPARE(last().path, tuner->PegFile);
+        QCOMPARE(tuner->LoopActive, int16_t(-1));
+        press(2);
+        QCOMPARE(last().path, session->app.appPath() + "Tunes/release.wav");
+    }
+
+    // Keys in the hidden lists: Enter in the folder list changes the folder every peg plays
+    // from; the arrow keys in the file list play, looping or once as the switch says.
+    void theHiddenListsAnswerTheirKeys() {
+        for (const auto& [switchClicks, playback] :
+             {std::pair{0, Playback::Looping}, {1, Playback::Once}}) {
+            for (int c = 0; c < switchClicks; ++c)
+                click(tuner->picSwitch);
+            tuner->TunerFiles->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QCOMPARE(last().path, file(tuner->TunerFiles->currentRow()));
+            QCOMPARE(last().playback, playback);
+        }
+        tuner->TunersDir->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(AppModul::InstrumentPath, folder + "Low/");
+        press(0);
+        QCOMPARE(last().path, folder + "Low/1-low.wav");
     }
 };
 

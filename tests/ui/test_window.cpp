@@ -52,6 +52,24 @@ class TestWindow : public QObject {
         QCOMPARE(QApplication::focusWidget(), tuner->cboOptions);
     }
 
+    void theWindowAndItsControlsStandWhereTheDesignPutsThem() {
+        // The offscreen screen is 800 x 800 pixels (12000 twips): Left = 6000 - 2925 twips and
+        // Top = 12000 x 0.85 / 2 - 8655 / 2 = 5100 - 4327 twips, in whole pixels.
+        QCOMPARE(tuner->pos(), QPoint(205, 51));
+        QCOMPARE(tuner->size(), QSize(384, 550));
+        const Tuner design; // before a peg layout is read
+        const QList<std::pair<QWidget*, QRect>> places = {
+            {design.picTuner[0], {12, 238, 92, 84}},   {design.picTuner[1], {8, 152, 96, 77}},
+            {design.picTuner[2], {6, 64, 92, 79}},     {design.picTuner[3], {276, 64, 98, 83}},
+            {design.picTuner[4], {270, 156, 102, 80}}, {design.picTuner[5], {268, 242, 104, 85}},
+            {design.picSwitch, {18, 478, 103, 54}},    {design.picAllOn, {790, 0, 384, 550}},
+            {design.picAllOff, {400, 0, 384, 550}},    {design.cboInstrument, {256, 506, 113, 27}},
+            {design.TunerFiles, {268, 556, 103, 126}}, {design.TunersDir, {148, 560, 115, 118}},
+            {design.Command1, {54, 644, 83, 33}},      {design.cboOptions, {256, 454, 113, 27}}};
+        for (const auto& [control, place] : places)
+            QCOMPARE(control->geometry(), place);
+    }
+
     void typingIntoTheInstrumentListIsDiscarded() {
         tuner->cboInstrument->setFocus();
         const int index = tuner->cboInstrument->currentIndex();
