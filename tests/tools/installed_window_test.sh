@@ -38,6 +38,12 @@ same() {
   [ "$(compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1)" = "0" ]
 }
 
+shows_ukulele() { # shot
+  same "$1" 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" &&
+    same "$1" 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" &&
+    same "$1" 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp"
+}
+
 # Started through the link in bin/: the program finds its Tunes beside the real executable.
 # Shows the window, takes its screenshot into $1.png and leaves the program running.
 start() {
@@ -50,11 +56,11 @@ start() {
     [ -n "$id" ] && break
     sleep 0.1
   done
-  [ -n "$id" ] || { echo "no window appeared (arguments: $*)"; exit 1; }
-  # Painted once the title strip shows the instrument's picture.
+  [ -n "$id" ] || { echo "no window appeared (arguments: $*)"; cat "$tmp/$shot.log"; exit 1; }
+  # Painted once the title strip and a dark peg show the resting picture and the switch its lit
+  # one (the pegs and the switch are painted after the background).
   for _ in $(seq 300); do
-    import -window "$id" "$tmp/$shot.png" 2>/dev/null && same "$tmp/$shot.png" 384x40+0+0 \
-      "$lib/Tunes/Ukulele/all-off.bmp" && break
+    import -window "$id" "$tmp/$shot.png" 2>/dev/null && shows_ukulele "$tmp/$shot.png" && break
     sleep 0.1
   done
 }
@@ -70,7 +76,7 @@ close() {
   if kill -0 "$app" 2>/dev/null; then echo "closing the window did not end the program"; exit 1; fi
   wait "$app"; status=$?
   app=""
-  [ "$status" = 0 ] || { echo "the program ended with status $status"; exit 1; }
+  [ "$status" = 0 ] || { echo "the program ended with status $status"; cat "$tmp"/*.log; exit 1; }
 }
 
 # Without a sound server the program says nothing on the terminal, not even once its sound
@@ -88,9 +94,7 @@ size="$(identify -format '%wx%h' "$tmp/argued.png")"
 [ "$size" = "384x550" ] || { echo "window client area is $size"; exit 1; }
 
 # The title strip and a dark peg show Ukulele's resting picture; the switch its lit one.
-same "$tmp/plain.png" 384x40+0+0 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "title differs"; exit 1; }
-same "$tmp/plain.png" 96x84+10+196 "$lib/Tunes/Ukulele/all-off.bmp" || { echo "peg differs"; exit 1; }
-same "$tmp/plain.png" 103x54+18+478 "$lib/Tunes/Ukulele/all-on.bmp" || { echo "switch differs"; exit 1; }
+shows_ukulele "$tmp/plain.png" || { echo "the window does not show Ukulele at rest"; exit 1; }
 [ -n "$keep" ] && cp "$tmp/plain.png" "$keep"
 close
 
