@@ -19,6 +19,8 @@
 #include <functional>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 double medianMicroseconds(int runs, const std::function<void()>& action) {
@@ -44,19 +46,19 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
-    AppModul::AppPath = QString::fromLocal8Bit(argv[1]) + '/';
+    AppModul::AppPath = QString::fromLocal8Bit(argv[1]) + u'/';
     AppModul::InitAppNames();
 
     // Two made-up instruments that differ only in "Options".
-    const QString ukulele = AppModul::TunesPath + "Ukulele/";
+    const QString ukulele = AppModul::TunesPath + u"Ukulele/"_s;
     for (const char* n : {"Options2", "Options1e9"}) {
-        const QString folder = AppModul::TunesPath + n + '/';
+        const QString folder = AppModul::TunesPath + QLatin1String(n) + u'/';
         QDir().mkpath(folder);
         for (const QString& f : QDir(ukulele).entryList(QDir::Files)) {
             QFile::remove(folder + f);
             QFile::copy(ukulele + f, folder + f);
         }
-        QFile ini(folder + "tuner.ini");
+        QFile ini(folder + u"tuner.ini"_s);
         ini.open(QIODevice::Append);
         ini.write(QByteArray("Options=") + (QByteArray(n) == "Options2" ? "2" : "1e9") +
                   "\nOption1=\nOption2=\nOption3=\n");
@@ -72,8 +74,8 @@ int main(int argc, char** argv) {
     Sound::installOutput(std::make_unique<NoSound>());
     for (const char* name : {"Ukulele", "Guitar", "Violin", "Options2", "Options1e9"})
         std::printf("| select %s | %.0f us |\n", name,
-                    medianMicroseconds(30, [&] { choose(name); }));
-    choose("Violin");
+                    medianMicroseconds(30, [&] { choose(QString::fromLatin1(name)); }));
+    choose(u"Violin"_s);
     int option = 0;
     std::printf("| change option (Violin) | %.0f us |\n", medianMicroseconds(30, [&] {
                     tuner.cboOptions->setCurrentIndex(option++ % 2);
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
 
     // Peg presses with the real mixer on SDL's dummy output: the handler up to its sound call.
     Sound::shutdown();
-    choose("Guitar");
+    choose(u"Guitar"_s);
     int16_t peg = 0;
     tuner.picTuner_MouseDown(0, 1, 0, 0, 0); // opens the device
     for (int16_t k = 0; k < 6; ++k)
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
     std::printf("| peg press, single mode (cached recording) | %.0f us |\n",
                 medianMicroseconds(200, [&] { tuner.picTuner_MouseDown(peg++ % 6, 1, 0, 0, 0); }));
     for (const char* n : {"Options2", "Options1e9"})
-        QDir(AppModul::TunesPath + n).removeRecursively();
+        QDir(AppModul::TunesPath + QLatin1String(n)).removeRecursively();
     Sound::shutdown();
     return 0;
 }

@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kRate = 48000;
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
                      "usage: sound_bench <monitor> <buffer frames> <loop seconds> [load]\n");
         return 2;
     }
-    const QString monitor = argv[1];
+    const QString monitor = QString::fromLocal8Bit(argv[1]);
     const int frames = std::atoi(argv[2]);
     const int loopSeconds = std::atoi(argv[3]);
     const bool load = argc > 4;
@@ -64,8 +66,8 @@ int main(int argc, char** argv) {
             });
 
     QTemporaryDir dir;
-    const QString tone = dir.path() + "/tone.wav";
-    const QString silence = dir.path() + "/none.wav";
+    const QString tone = dir.path() + u"/tone.wav"_s;
+    const QString silence = dir.path() + u"/none.wav"_s;
     QFile f(tone);
     f.open(QIODevice::WriteOnly);
     f.write(wav(1000, 0.5)); // whole periods: the loop joins in phase
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
     Sound::PlaySoundFile(silence);
 
     // Call time, uncached and cached, for a three-second recording.
-    const QString longTone = dir.path() + "/long.wav";
+    const QString longTone = dir.path() + u"/long.wav"_s;
     QFile g(longTone);
     g.open(QIODevice::WriteOnly);
     g.write(wav(440, 3.0));

@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     AppModul::AppPath = QString::fromLocal8Bit(argv[1]);
-    if (!AppModul::AppPath.endsWith('/'))
-        AppModul::AppPath += '/';
+    if (!AppModul::AppPath.endsWith(u'/'))
+        AppModul::AppPath += u'/';
     AppModul::InitAppNames();
     // As the program does: the sound libraries load once the window is painted.
     auto output = std::make_unique<SdlSoundOutput>();

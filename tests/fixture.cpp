@@ -15,6 +15,8 @@
 #include <cmath>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 namespace Fixture {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -114,7 +116,7 @@ QString AppFolder::complete(const QString& name, const QStringList& recordings,
     const QString folder = instrument(name, recordings);
     pictures(folder);
     if (!keys.isNull())
-        profile(folder, "[Veltrosan Tuner]\n" + keys + designLayout());
+        profile(folder, u"[Veltrosan Tuner]\n"_s + keys + designLayout());
     return folder;
 }
 

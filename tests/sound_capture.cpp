@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace Capture {
 
 double level(const std::vector<float>& s, double frequency) {
@@ -57,9 +59,9 @@ double loudest(const std::vector<float>& s) {
 
 SoundCapture::SoundCapture(const QString& monitor, int latencyMillis) {
     clock_.start();
-    process_.start("parec",
-                   {"--device=" + monitor, "--format=s16le", "--rate=48000", "--channels=1",
-                    "--raw", "--latency-msec=" + QString::number(latencyMillis)});
+    process_.start(u"parec"_s, {u"--device="_s + monitor, u"--format=s16le"_s, u"--rate=48000"_s,
+                                u"--channels=1"_s, u"--raw"_s,
+                                u"--latency-msec="_s + QString::number(latencyMillis)});
     process_.waitForStarted(5000);
     pump(400); // the stream settles before anything is measured
 }

@@ -7,7 +7,9 @@ namespace Maker {
 const std::vector<Preset>& presets() {
     const auto make = [](const char* id, const char* name, const char* notes, Voice voice,
                          QColor wood) {
-        return Preset{id, {name, QString(notes).split(','), 440, voice, wood}};
+        return Preset{
+            QString::fromLatin1(id),
+            {QString::fromUtf8(name), QString::fromLatin1(notes).split(u','), 440, voice, wood}};
     };
     const QColor guitar(112, 62, 40), ukulele(176, 112, 58), bass(70, 52, 44);
     const QColor violin(182, 104, 42);

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 bool makeIcons(const QString& small, const QString& large) {
@@ -26,8 +28,9 @@ bool makeSamples(const QString& tunes) {
     const QByteArray bytes = Maker::releaseRecording();
     bool ok = release.open(QIODevice::WriteOnly) && release.write(bytes) == bytes.size();
     for (const char* id : {"ukulele", "guitar", "bass", "mandolin", "banjo", "violin"}) {
-        const Maker::Written written = Maker::writeInstrument(Maker::findPreset(id)->instrument,
-                                                              tunes, Maker::Existing::Replace);
+        const Maker::Written written =
+            Maker::writeInstrument(Maker::findPreset(QString::fromLatin1(id))->instrument, tunes,
+                                   Maker::Existing::Replace);
         if (written.status != Maker::Written::Made)
             std::fprintf(stderr, "make_instruments: %s\n", qPrintable(written.problem));
         ok = ok && written.status == Maker::Written::Made;
@@ -40,12 +43,12 @@ bool makeSamples(const QString& tunes) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 4 && args[1] == "--icon")
+    if (args.size() == 4 && args[1] == u"--icon"_s)
         return makeIcons(args[2], args[3]) ? 0 : 1;
     if (args.size() != 2) {
         std::fprintf(stderr, "usage: make_instruments <folder> | --icon <32.png> <128.png>\n");
         return 2;
     }
-    const QString tunes = QDir(args[1]).absoluteFilePath("Tunes") + '/';
+    const QString tunes = QDir(args[1]).absoluteFilePath(u"Tunes"_s) + u'/';
     return QDir().mkpath(tunes) && makeSamples(tunes) ? 0 : 1;
 }

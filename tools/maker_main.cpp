@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr char kHelp[] = R"help(Usage: veltrosan-tuner-make [PRESET] [OPTIONS]
@@ -77,16 +79,16 @@ Request parse(const QStringList& args) {
             return arg == QLatin1String(option) || arg.startsWith(QLatin1String(option) + u'=');
         };
         if (is("--notes"))
-            notes = valueOf(args, i, "--notes"), haveNotes = true;
+            notes = valueOf(args, i, u"--notes"_s), haveNotes = true;
         else if (is("--name"))
-            name = valueOf(args, i, "--name"), haveName = true;
+            name = valueOf(args, i, u"--name"_s), haveName = true;
         else if (is("--a4"))
-            a4 = valueOf(args, i, "--a4"), haveA4 = true;
+            a4 = valueOf(args, i, u"--a4"_s), haveA4 = true;
         else if (is("--sound"))
-            sound = valueOf(args, i, "--sound"), haveSound = true;
+            sound = valueOf(args, i, u"--sound"_s), haveSound = true;
         else if (is("--into"))
-            r.into = valueOf(args, i, "--into");
-        else if (arg == "--replace")
+            r.into = valueOf(args, i, u"--into"_s);
+        else if (arg == u"--replace"_s)
             r.existing = Maker::Existing::Replace;
         else if (arg.startsWith(u'-'))
             throw BadInput{QStringLiteral("unknown option '%1' (see --help)").arg(arg)};
@@ -153,11 +155,11 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    if (args.contains("--help") || args.contains("-h")) {
+    if (args.contains(u"--help"_s) || args.contains(u"-h"_s)) {
         std::fputs(kHelp, stdout);
         return 0;
     }
-    if (args.contains("--list")) {
+    if (args.contains(u"--list"_s)) {
         list();
         return 0;
     }

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QMap<QString, QByteArray> fingerprints(const QString& folder) {
@@ -32,8 +34,8 @@ class TestHostileInput : public QObject {
     QString tunes;
 
     QString instrument(const QString& name, const QByteArray& profile) {
-        const QString folder = session.app.complete(name, {"1.wav", "2.wav", "3.wav"}, {});
-        writeFile(folder + "tuner.ini", profile);
+        const QString folder = session.app.complete(name, {u"1.wav"_s, u"2.wav"_s, u"3.wav"_s}, {});
+        writeFile(folder + u"tuner.ini"_s, profile);
         return folder;
     }
 
@@ -44,38 +46,39 @@ class TestHostileInput : public QObject {
         QByteArray binary;
         for (int i = 0; i < 70000; ++i)
             binary.append(char((i * 7919 + 13) % 256));
-        instrument("Binary", binary);
-        instrument("Long line",
+        instrument(u"Binary"_s, binary);
+        instrument(u"Long line"_s,
                    layout + "x=" + QByteArray(50 << 20, 'x') + "\nOptions=1\nOption1=x");
         QByteArray sections;
         for (int i = 0; i < 100000; ++i)
             sections += "[Section " + QByteArray::number(i) + "]\nOptions=5\n";
-        instrument("Many sections", sections + layout + "Options=1e300\nOption1=x\nOption99=b\n");
+        instrument(u"Many sections"_s,
+                   sections + layout + "Options=1e300\nOption1=x\nOption99=b\n");
 
-        const QString broken = instrument("Broken files", layout);
+        const QString broken = instrument(u"Broken files"_s, layout);
         const QByteArray good = wavBytes(tone(440, 0.2));
-        writeFile(broken + "1.wav", good.left(good.size() / 2));
-        writeFile(broken + "2.wav", patched(good, 40, 0xFFFFFF00u));
-        writeFile(broken + "3.wav", "not a recording at all");
-        const QByteArray bmp = readFile(broken + "all-off.bmp");
-        writeFile(broken + "all-off.bmp", bmp.left(bmp.size() / 3));
-        writeFile(broken + "all-on.bmp", patched(patched(bmp, 18, 60000), 22, 60000));
+        writeFile(broken + u"1.wav"_s, good.left(good.size() / 2));
+        writeFile(broken + u"2.wav"_s, patched(good, 40, 0xFFFFFF00u));
+        writeFile(broken + u"3.wav"_s, "not a recording at all");
+        const QByteArray bmp = readFile(broken + u"all-off.bmp"_s);
+        writeFile(broken + u"all-off.bmp"_s, bmp.left(bmp.size() / 3));
+        writeFile(broken + u"all-on.bmp"_s, patched(patched(bmp, 18, 60000), 22, 60000));
 
         instrument(QStringLiteral("Geige äöü ñ"), layout);
-        instrument("Two\nlines", layout);
-        QVERIFY(QFile::link(tunes, tunes + "Loop"));
-        QVERIFY(QFile::link(tunes + "Self", tunes + "Self"));
+        instrument(u"Two\nlines"_s, layout);
+        QVERIFY(QFile::link(tunes, tunes + u"Loop"_s));
+        QVERIFY(QFile::link(tunes + u"Self"_s, tunes + u"Self"_s));
 
         // What may not be read: FIFOs (an open would block), and unreadable files and folders.
-        const QString locked = instrument("Unreadable", layout);
-        for (const char* name : {"tuner.ini", "all-off.bmp", "3.wav"}) {
+        const QString locked = instrument(u"Unreadable"_s, layout);
+        for (const QString& name : {u"tuner.ini"_s, u"all-off.bmp"_s, u"3.wav"_s}) {
             QFile::remove(locked + name);
             QCOMPARE(mkfifo(QFile::encodeName(locked + name).constData(), 0600), 0);
         }
-        chmod(QFile::encodeName(locked + "all-on.bmp").constData(), 0);
-        chmod(QFile::encodeName(locked + "1.wav").constData(), 0);
-        writeFile(tunes + "Closed/a.wav", good);
-        chmod(QFile::encodeName(tunes + "Closed").constData(), 0);
+        chmod(QFile::encodeName(locked + u"all-on.bmp"_s).constData(), 0);
+        chmod(QFile::encodeName(locked + u"1.wav"_s).constData(), 0);
+        writeFile(tunes + u"Closed/a.wav"_s, good);
+        chmod(QFile::encodeName(tunes + u"Closed"_s).constData(), 0);
     }
 
     void everythingCanBeUsedAndNothingChanges() {
@@ -85,10 +88,11 @@ class TestHostileInput : public QObject {
         session.start();
         Tuner& tuner = *session.tuner;
         // Loop and Self lead nowhere new; Closed is listed only where it can be read (as root).
-        QStringList expected = {"Binary",    "Broken files",  "Closed",     "Geige äöü ñ",
-                                "Long line", "Many sections", "Two\nlines", "Unreadable"};
-        if (::access(QFile::encodeName(tunes + "Closed").constData(), R_OK | X_OK) != 0)
-            expected.removeOne("Closed");
+        QStringList expected = {u"Binary"_s,      u"Broken files"_s, u"Closed"_s,
+                                u"Geige äöü ñ"_s, u"Long line"_s,    u"Many sections"_s,
+                                u"Two\nlines"_s,  u"Unreadable"_s};
+        if (::access(QFile::encodeName(tunes + u"Closed"_s).constData(), R_OK | X_OK) != 0)
+            expected.removeOne(u"Closed"_s);
         QCOMPARE(entries(*tuner.cboInstrument), expected);
         for (int i = 0; i < tuner.cboInstrument->count(); ++i) {
             tuner.cboInstrument->setCurrentIndex(i);
@@ -116,7 +120,7 @@ class TestHostileInput : public QObject {
         qunsetenv("SDL_AUDIODRIVER");
     }
 
-    void cleanupTestCase() { chmod(QFile::encodeName(tunes + "Closed").constData(), 0700); }
+    void cleanupTestCase() { chmod(QFile::encodeName(tunes + u"Closed"_s).constData(), 0700); }
 };
 
 QTEST_MAIN(TestHostileInput)

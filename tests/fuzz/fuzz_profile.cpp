@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString kSections[] = {"Veltrosan Tuner", "veltrosan tuner", "x", " S "};
-const QString kKeys[] = {"Options", "OPTION1", "Tuner1-width", "k", "é"};
+const QString kSections[] = {u"Veltrosan Tuner"_s, u"veltrosan tuner"_s, u"x"_s, u" S "_s};
+const QString kKeys[] = {u"Options"_s, u"OPTION1"_s, u"Tuner1-width"_s, u"k"_s, u"é"_s};
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

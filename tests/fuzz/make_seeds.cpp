@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -17,8 +19,8 @@ void write(const QString& path, const QByteArray& bytes) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString out = app.arguments().value(1);
-    QDir().mkpath(out + "/bitmap");
-    QDir().mkpath(out + "/wav");
+    QDir().mkpath(out + u"/bitmap"_s);
+    QDir().mkpath(out + u"/wav"_s);
     QImage image(7, 5, QImage::Format_RGB32);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x)
@@ -33,7 +35,7 @@ int main(int argc, char** argv) {
     std::vector<int16_t> samples(128);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = int16_t(16000 * ((i * 37) % 17) / 17 - 8000);
-    write(out + "/wav/mono.wav", pcm16WavFile(samples, 48000, 1));
-    write(out + "/wav/stereo.wav", pcm16WavFile(samples, 22050, 2));
+    write(out + u"/wav/mono.wav"_s, pcm16WavFile(samples, 48000, 1));
+    write(out + u"/wav/stereo.wav"_s, pcm16WavFile(samples, 22050, 2));
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <QBuffer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QByteArray bmpBytes(const QImage& image) {
     QByteArray bytes;
@@ -56,12 +58,12 @@ class TestPictures : public QObject {
     }
 
     void failedLoadKeepsThePicture() {
-        writeBmp(dir.path() + "/good.bmp", placePicture(70));
-        writeFile(dir.path() + "/cut.bmp", readFile(dir.path() + "/good.bmp").chopped(500));
+        writeBmp(dir.path() + u"/good.bmp"_s, placePicture(70));
+        writeFile(dir.path() + u"/cut.bmp"_s, readFile(dir.path() + u"/good.bmp"_s).chopped(500));
         PictureBox box;
-        AppModul::LoadPicture(box, dir.path() + "/good.bmp");
+        AppModul::LoadPicture(box, dir.path() + u"/good.bmp"_s);
         for (const QString& bad :
-             {dir.path() + "/cut.bmp", dir.path() + "/missing.bmp", dir.path()})
+             QStringList{dir.path() + u"/cut.bmp"_s, dir.path() + u"/missing.bmp"_s, dir.path()})
             QVERIFY(!attempt([&] { AppModul::LoadPicture(box, bad); }));
         QCOMPARE(box.image(), placePicture(70));
     }

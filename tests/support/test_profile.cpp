@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace Commands;
 using Fixture::readFile;
 using Fixture::writeFile;
@@ -61,8 +63,8 @@ class TestProfile : public QObject {
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, expected);
-        writeFile(path("read.ini"), file);
-        QCOMPARE(ReadProfileString(section, key, path("read.ini"), "d"), expected);
+        writeFile(path(u"read.ini"_s), file);
+        QCOMPARE(ReadProfileString(section, key, path(u"read.ini"_s), u"d"_s), expected);
     }
 
     void write_data() {
@@ -119,21 +121,21 @@ class TestProfile : public QObject {
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
-        QFile::remove(path("write.ini"));
+        QFile::remove(path(u"write.ini"_s));
         if (!before.isEmpty())
-            writeFile(path("write.ini"), before);
-        WriteProfileString(section, key, value, path("write.ini"));
-        QCOMPARE(readFile(path("write.ini")), after);
-        WriteProfileString(section, key, value, path("write.ini")); // the same again: no change
-        QCOMPARE(readFile(path("write.ini")), after);
+            writeFile(path(u"write.ini"_s), before);
+        WriteProfileString(section, key, value, path(u"write.ini"_s));
+        QCOMPARE(readFile(path(u"write.ini"_s)), after);
+        WriteProfileString(section, key, value, path(u"write.ini"_s)); // the same again: no change
+        QCOMPARE(readFile(path(u"write.ini"_s)), after);
     }
 
     void writeKeepsPermissionsAndFollowsLinks() {
-        const QString real = path("real.ini"), link = path("link.ini");
+        const QString real = path(u"real.ini"_s), link = path(u"link.ini"_s);
         writeFile(real, "[Veltrosan Tuner]\nA=1\n");
         QCOMPARE(chmod(QFile::encodeName(real).constData(), 0640), 0);
-        QVERIFY(QFile::link("real.ini", link));
-        WriteProfileString(kSection, "A", "2", link);
+        QVERIFY(QFile::link(u"real.ini"_s, link));
+        WriteProfileString(kSection, u"A"_s, u"2"_s, link);
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(readFile(real), QByteArray("[Veltrosan Tuner]\nA=2\n"));
         struct stat st {};
@@ -145,14 +147,14 @@ class TestProfile : public QObject {
         // Only the folder is writable for this user, as for a profile marked read-only.
         QTemporaryDir shared;
         chmod(QFile::encodeName(shared.path()).constData(), 0777);
-        const QString f = shared.path() + "/tuner.ini";
+        const QString f = shared.path() + u"/tuner.ini"_s;
         writeFile(f, "[Veltrosan Tuner]\nA=1\n");
         chmod(QFile::encodeName(f).constData(), 0444);
         const pid_t child = fork();
         if (child == 0) { // as a user who owns nothing here
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
                 _exit(2);
-            WriteProfileString(kSection, "A", "2", f);
+            WriteProfileString(kSection, u"A"_s, u"2"_s, f);
             _exit(0);
         }
         int status = -1;
@@ -163,17 +165,17 @@ class TestProfile : public QObject {
 
     void aFailedWriteChangesNothing() {
         // The profile's path is a folder, or its folder is a file.
-        QDir().mkpath(path("isafolder.ini"));
-        WriteProfileString(kSection, "A", "1", path("isafolder.ini"));
-        QVERIFY(QFileInfo(path("isafolder.ini")).isDir());
-        writeFile(path("plainfile"), "x");
-        WriteProfileString(kSection, "A", "1", path("plainfile/tuner.ini"));
-        QCOMPARE(readFile(path("plainfile")), QByteArray("x"));
+        QDir().mkpath(path(u"isafolder.ini"_s));
+        WriteProfileString(kSection, u"A"_s, u"1"_s, path(u"isafolder.ini"_s));
+        QVERIFY(QFileInfo(path(u"isafolder.ini"_s)).isDir());
+        writeFile(path(u"plainfile"_s), "x");
+        WriteProfileString(kSection, u"A"_s, u"1"_s, path(u"plainfile/tuner.ini"_s));
+        QCOMPARE(readFile(path(u"plainfile"_s)), QByteArray("x"));
 
         // A full disk (the file-size limit) fails the write half-way: the old file stays whole
         // and no temporary file is left behind.
         QTemporaryDir full;
-        const QString f = full.path() + "/tuner.ini";
+        const QString f = full.path() + u"/tuner.ini"_s;
         const QByteArray before = "[Veltrosan Tuner]\nA=" + QByteArray(3000, 'a') + "\n";
         writeFile(f, before);
         rlimit old{};
@@ -182,22 +184,24 @@ class TestProfile : public QObject {
         rlimit small = old;
         small.rlim_cur = 2048;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        WriteProfileString(kSection, "B", QString(4000, u'b'), f);
+        WriteProfileString(kSection, u"B"_s, QString(4000, u'b'), f);
         setrlimit(RLIMIT_FSIZE, &old);
         QCOMPARE(readFile(f), before);
         QCOMPARE(QDir(full.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void readingCreatesNothingAndNeverBlocks() {
-        QCOMPARE(ReadProfileString(kSection, "A", path("none.ini"), "7"), QStringLiteral("7"));
-        QVERIFY(!QFileInfo::exists(path("none.ini")));
-        const QString fifo = path("fifo.ini");
+        QCOMPARE(ReadProfileString(kSection, u"A"_s, path(u"none.ini"_s), u"7"_s),
+                 QStringLiteral("7"));
+        QVERIFY(!QFileInfo::exists(path(u"none.ini"_s)));
+        const QString fifo = path(u"fifo.ini"_s);
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(ReadProfileString(kSection, "A", fifo, "d"), QStringLiteral("d"));
+        QCOMPARE(ReadProfileString(kSection, u"A"_s, fifo, u"d"_s), QStringLiteral("d"));
         QCOMPARE(FileExists(fifo), int16_t(0));
-        writeFile(path("exists.wav"), "RIFF");
-        QCOMPARE(FileExists(path("exists.wav")), int16_t(-1));
-        for (const QString& none : {dir.path(), path("nothing.wav"), path("no/nothing"), QString()})
+        writeFile(path(u"exists.wav"_s), "RIFF");
+        QCOMPARE(FileExists(path(u"exists.wav"_s)), int16_t(-1));
+        for (const QString& none :
+             {dir.path(), path(u"nothing.wav"_s), path(u"no/nothing"_s), QString()})
             QCOMPARE(FileExists(none), int16_t(0));
     }
 };

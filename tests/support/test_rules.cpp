@@ -8,6 +8,8 @@
 #include <QTest>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 using namespace Commands;
 
 namespace {
@@ -44,7 +46,7 @@ class TestRules : public QObject {
         QTest::newRow("underflow is 0") << "1e-400" << 0.0;
         QTest::newRow("zero with a huge exponent is 0") << "000.000e5000" << 0.0;
         QTest::newRow("overflow is infinite") << "-1e400" << -HUGE_VAL;
-        QTest::newRow("400 digits overflow") << "1" + QString(400, u'0') << HUGE_VAL;
+        QTest::newRow("400 digits overflow") << u"1"_s + QString(400, u'0') << HUGE_VAL;
         QTest::newRow("an endless exponent stays bounded") << "1e99999999999999999999" << HUGE_VAL;
     }
     void leadingNumber() {

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::shared_ptr<Recording> ramp(long long frames, int rate = 48000) {
@@ -41,7 +43,7 @@ constexpr int kRampFrames = 48000 * Mixer::kRampMilliseconds / 1000;
 class TestSound : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
-    QString path(const QString& name) const { return dir.path() + '/' + name; }
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
 
   private slots:
     void oneShotAndLoopAtAnyBlockSize() {
@@ -79,7 +81,7 @@ class TestSound : public QObject {
     // calls made before the libraries are loaded play only the later; its loop joins without a
     // gap, sample for sample; a one-shot replaces it after the fade and is followed by silence.
     void theOutputPlaysTheLatestEarlyCallGaplesslyUntilReplaced() {
-        const QString a = path("a.wav"), b = path("b.wav"), once = path("once.wav");
+        const QString a = path(u"a.wav"_s), b = path(u"b.wav"_s), once = path(u"once.wav"_s);
         writeWav(a, tone(440, 0.05));
         writeWav(b, tone(1000, 0.05));
         std::vector<int16_t> shifted = tone(660, 0.03); // not 0 at its start: it shows at once
@@ -87,7 +89,7 @@ class TestSound : public QObject {
             x = int16_t(x / 2 + 8000);
         writeWav(once, shifted);
         const auto loop = decodeWavFile(b), shot = decodeWavFile(once);
-        const auto written = [file = path("device.raw")] {
+        const auto written = [file = path(u"device.raw"_s)] {
             std::vector<float> left;
             const QByteArray raw = readFile(file);
             for (qsizetype i = 0; i + 8 <= raw.size(); i += 8)
@@ -106,7 +108,7 @@ class TestSound : public QObject {
             return out.size();
         };
         qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path("device.raw")));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path(u"device.raw"_s)));
         auto output = std::make_unique<SdlSoundOutput>();
         output->holdLoading();
         output->play(a, Sound::Playback::Looping);
@@ -158,11 +160,11 @@ class TestSound : public QObject {
                     2,     (format == SF_FORMAT_FLOAT ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | format,
                     0,     0};
                 SNDFILE* f =
-                    sf_open(QFile::encodeName(path("f.wav")).constData(), SFM_WRITE, &info);
+                    sf_open(QFile::encodeName(path(u"f.wav"_s)).constData(), SFM_WRITE, &info);
                 QVERIFY(f);
                 sf_writef_float(f, stereo.data(), 3);
                 sf_close(f);
-                const auto rec = decodeWavFile(path("f.wav"));
+                const auto rec = decodeWavFile(path(u"f.wav"_s));
                 QVERIFY(rec);
                 QCOMPARE(rec->sampleRate, 44100);
                 QCOMPARE(rec->frameCount(), 3LL);
@@ -175,8 +177,8 @@ class TestSound : public QObject {
         QByteArray bytes = plain.left(36) + "JUNK" + QByteArray("\x00\x00\x02\x00", 4) +
                            QByteArray(128 * 1024, '\0') + "LIST" +
                            QByteArray("\x07\x00\x00\x00INFOabc", 11) + plain.mid(36);
-        writeFile(path("tagged.wav"), patched(bytes, 4, quint32(bytes.size() - 8)));
-        const auto tagged = decodeWavFile(path("tagged.wav"));
+        writeFile(path(u"tagged.wav"_s), patched(bytes, 4, quint32(bytes.size() - 8)));
+        const auto tagged = decodeWavFile(path(u"tagged.wav"_s));
         QVERIFY(tagged && tagged->samples == std::vector<float>({0.5f, 0.5f}));
     }
 
@@ -194,39 +196,39 @@ class TestSound : public QObject {
         };
         for (const auto& [name, bytes] : bad) {
             QVERIFY2(!decodeWavBytes(bytes), name);
-            writeFile(path("bad.wav"), bytes);
-            QVERIFY2(!decodeWavFile(path("bad.wav")), name);
+            writeFile(path(u"bad.wav"_s), bytes);
+            QVERIFY2(!decodeWavFile(path(u"bad.wav"_s)), name);
         }
-        for (const QString& none : {path("missing.wav"), dir.path(), path("bad.wav/inside")})
+        for (const QString& none : {path(u"missing.wav"_s), dir.path(), path(u"bad.wav/inside"_s)})
             QVERIFY(!decodeWavFile(none));
-        QCOMPARE(mkfifo(QFile::encodeName(path("fifo.wav")).constData(), 0600), 0);
-        QVERIFY(!decodeWavFile(path("fifo.wav"))); // and does not block
+        QCOMPARE(mkfifo(QFile::encodeName(path(u"fifo.wav"_s)).constData(), 0600), 0);
+        QVERIFY(!decodeWavFile(path(u"fifo.wav"_s))); // and does not block
     }
 
     void cacheReadsAChangedFileAgainAndKeepsToItsBudget() {
         // Replaced by another file of the same size and time stamp, as a copy tool may do.
         const utimbuf times{1700000000, 1700000000};
         RecordingCache cache;
-        writeWav(path("c.wav"), tone(440, 0.1));
-        utime(QFile::encodeName(path("c.wav")).constData(), &times);
-        const auto first = cache.load(path("c.wav"));
-        QCOMPARE(cache.load(path("c.wav")).get(), first.get());
-        writeWav(path("new.wav"), tone(660, 0.1));
-        utime(QFile::encodeName(path("new.wav")).constData(), &times);
-        QCOMPARE(std::rename(QFile::encodeName(path("new.wav")).constData(),
-                             QFile::encodeName(path("c.wav")).constData()),
+        writeWav(path(u"c.wav"_s), tone(440, 0.1));
+        utime(QFile::encodeName(path(u"c.wav"_s)).constData(), &times);
+        const auto first = cache.load(path(u"c.wav"_s));
+        QCOMPARE(cache.load(path(u"c.wav"_s)).get(), first.get());
+        writeWav(path(u"new.wav"_s), tone(660, 0.1));
+        utime(QFile::encodeName(path(u"new.wav"_s)).constData(), &times);
+        QCOMPARE(std::rename(QFile::encodeName(path(u"new.wav"_s)).constData(),
+                             QFile::encodeName(path(u"c.wav"_s)).constData()),
                  0);
-        const auto second = cache.load(path("c.wav"));
+        const auto second = cache.load(path(u"c.wav"_s));
         QVERIFY(second && second->samples != first->samples);
-        QFile::remove(path("c.wav"));
-        QVERIFY(!cache.load(path("c.wav")));
+        QFile::remove(path(u"c.wav"_s));
+        QVERIFY(!cache.load(path(u"c.wav"_s)));
 
         RecordingCache small(50 * 1024); // room for one recording of 0.1 s (38 kB) at a time
-        writeWav(path("d.wav"), tone(440, 0.1));
-        writeWav(path("e.wav"), tone(660, 0.1));
-        const auto d = small.load(path("d.wav"));
-        QVERIFY(small.load(path("e.wav")));
-        QVERIFY(small.load(path("d.wav")).get() != d.get()); // d made room for e
+        writeWav(path(u"d.wav"_s), tone(440, 0.1));
+        writeWav(path(u"e.wav"_s), tone(660, 0.1));
+        const auto d = small.load(path(u"d.wav"_s));
+        QVERIFY(small.load(path(u"e.wav"_s)));
+        QVERIFY(small.load(path(u"d.wav"_s)).get() != d.get()); // d made room for e
     }
 };
 

@@ -6,6 +6,8 @@
 #include "fixture.h"
 #include "sound_capture.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace Capture;
 
 namespace {
@@ -51,10 +53,10 @@ class TestSoundOutput : public QObject {
         monitor = qEnvironmentVariable("TUNER_TEST_SINK_MONITOR");
         if (monitor.isEmpty())
             QSKIP("no private sound server (scripts/test starts one)");
-        a = dir.path() + "/a.wav";
-        b = dir.path() + "/b.wav";
-        release = dir.path() + "/release.wav";
-        none = dir.path() + "/none.wav";
+        a = dir.path() + u"/a.wav"_s;
+        b = dir.path() + u"/b.wav"_s;
+        release = dir.path() + u"/release.wav"_s;
+        none = dir.path() + u"/none.wav"_s;
         writeWav(a, tone(440, 0.25));
         writeWav(b, tone(880, 0.25));
         writeWav(release, tone(660, 0.2));
@@ -91,9 +93,9 @@ class TestSoundOutput : public QObject {
     void pressingAPegSoundsItsString() {
         Session session;
         installSoundDevice(); // instead of the recorder
-        const QString folder = session.app.complete("Ukulele", {});
-        writeWav(folder + "1-g4.wav", tone(392, 0.25));
-        writeWav(folder + "2-c4.wav", tone(264, 0.25));
+        const QString folder = session.app.complete(u"Ukulele"_s, {});
+        writeWav(folder + u"1-g4.wav"_s, tone(392, 0.25));
+        writeWav(folder + u"2-c4.wav"_s, tone(264, 0.25));
         session.start();
         QVERIFY(QTest::qWaitForWindowExposed(session.tuner.get()));
         SoundCapture capture(monitor);

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWindow>
 
+using namespace Qt::StringLiterals;
+
 using Sound::Playback;
 
 class TestPlayback : public QObject {
@@ -30,9 +32,10 @@ class TestPlayback : public QObject {
   private slots:
     void init() {
         session = std::make_unique<Session>();
-        folder = session->app.complete("Ukulele", {"1-g.wav", "2-c.wav", "3-e.wav", "4-a.wav",
-                                                   "5-x.wav", "6-y.wav", "7-z.wav", "8-w.wav"});
-        session->app.instrument("Ukulele/Low", {"1-low.wav"});
+        folder = session->app.complete(u"Ukulele"_s,
+                                       {u"1-g.wav"_s, u"2-c.wav"_s, u"3-e.wav"_s, u"4-a.wav"_s,
+                                        u"5-x.wav"_s, u"6-y.wav"_s, u"7-z.wav"_s, u"8-w.wav"_s});
+        session->app.instrument(u"Ukulele/Low"_s, {u"1-low.wav"_s});
         session->start();
         tuner = session->tuner.get();
         QVERIFY(QTest::qWaitForWindowExposed(tuner));
@@ -66,15 +69,16 @@ class TestPlayback : public QObject {
         press(3, Qt::MiddleButton);
         QCOMPARE(last().path, AppModul::ReleaseSoundFile);
 
-        const QString banjo = session->app.complete(
-            "Banjo", {"a1.wav", "a2.wav", "b1.wav", "b2.wav"}, "Options=2\nOption1=a\nOption2=b\n");
-        choose(*tuner, "Banjo");
+        const QString banjo =
+            session->app.complete(u"Banjo"_s, {u"a1.wav"_s, u"a2.wav"_s, u"b1.wav"_s, u"b2.wav"_s},
+                                  u"Options=2\nOption1=a\nOption2=b\n"_s);
+        choose(*tuner, u"Banjo"_s);
         press(1);
         chooseOption(*tuner, 1);
         session->sound.clear();
         press(1);
         QCOMPARE(calls(), size_t(1));
-        QCOMPARE(last().path, banjo + "b2.wav");
+        QCOMPARE(last().path, banjo + u"b2.wav"_s);
         QCOMPARE(last().playback, Playback::Looping);
     }
 
@@ -145,7 +149,7 @@ class TestPlayback : public QObject {
     void aFilePickPlaysInTheModeWithoutLightingAPeg() {
         press(2);
         pick(7);
-        QCOMPARE(last().path, folder + "8-w.wav"); // beyond the sixth, too
+        QCOMPARE(last().path, folder + u"8-w.wav"_s); // beyond the sixth, too
         QCOMPARE(last().playback, Playback::Looping);
         QCOMPARE(session->lit(), QList<int>{});
         QCOMPARE(tuner->LoopActive, int16_t(-1));
@@ -157,7 +161,7 @@ class TestPlayback : public QObject {
         session->sound.clear();
         QTest::mouseClick(tuner->TunerFiles->viewport(), Qt::LeftButton, {},
                           tuner->TunerFiles->visualItemRect(tuner->TunerFiles->item(0)).center());
-        QCOMPARE(last().path, folder + "1-g.wav");
+        QCOMPARE(last().path, folder + u"1-g.wav"_s);
         QCOMPARE(last().playback, Playback::Once);
         QCOMPARE(session->lit(), QList<int>{1}); // pegs stay until the tick
         QVERIFY(tuner->Timer1->isActive());
@@ -167,13 +171,13 @@ class TestPlayback : public QObject {
         session.reset(); // a fresh start that lists it
         session = std::make_unique<Session>();
         const QString name = QStringLiteral("Geige äöü");
-        const QString geige = session->app.complete(name, {"1-g3.wav"});
+        const QString geige = session->app.complete(name, {u"1-g3.wav"_s});
         session->start();
         QVERIFY(entries(*session->tuner->cboInstrument).contains(name));
         choose(*session->tuner, name);
         click(session->tuner->picTuner[0]);
-        QCOMPARE(session->sound.calls().back().path, geige + "1-g3.wav");
-        QVERIFY(decodeWavFile(geige + "1-g3.wav"));
+        QCOMPARE(session->sound.calls().back().path, geige + u"1-g3.wav"_s);
+        QVERIFY(decodeWavFile(geige + u"1-g3.wav"_s));
     }
 
     // A screen reader hears what each control does; Space and Enter on the focused peg or
@@ -202,8 +206,8 @@ class TestPlayback : public QObject {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(name(tuner->picSwitch), QStringLiteral("Single"));
         // A folder of two recordings: the other pegs play nothing, and say so.
-        session->app.complete("Banjo", {"1-d.wav", "2-g.wav"});
-        tuner->cboInstrument->addItem("Banjo");
+        session->app.complete(u"Banjo"_s, {u"1-d.wav"_s, u"2-g.wav"_s});
+        tuner->cboInstrument->addItem(u"Banjo"_s);
         tuner->cboInstrument->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Banjo"));
@@ -212,11 +216,11 @@ class TestPlayback : public QObject {
         QCOMPARE(name(tuner->picSwitch), QStringLiteral("Loop"));
         // Such a peg "plays" the folder itself (nothing is heard), as a loop all the same.
         press(2);
-        QCOMPARE(tuner->PegFile, session->app.appPath() + "Tunes/Banjo/");
+        QCOMPARE(tuner->PegFile, session->app.appPath() + u"Tunes/Banjo/"_s);
         QCOMPARE(last().path, tuner->PegFile);
         QCOMPARE(tuner->LoopActive, int16_t(-1));
         press(2);
-        QCOMPARE(last().path, session->app.appPath() + "Tunes/release.wav");
+        QCOMPARE(last().path, session->app.appPath() + u"Tunes/release.wav"_s);
     }
 
     // Keys in the hidden lists: Enter in the folder list changes the folder every peg plays
@@ -234,9 +238,9 @@ class TestPlayback : public QObject {
         tuner->TunersDir->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(AppModul::InstrumentPath, folder + "Low/");
+        QCOMPARE(AppModul::InstrumentPath, folder + u"Low/"_s);
         press(0);
-        QCOMPARE(last().path, folder + "Low/1-low.wav");
+        QCOMPARE(last().path, folder + u"Low/1-low.wav"_s);
     }
 };
 

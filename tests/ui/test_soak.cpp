@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Which look a peg shows: 1 lit, 0 dark, -1 neither.
@@ -29,9 +31,9 @@ class TestSoak : public QObject {
         Session session;
         qputenv("SDL_AUDIODRIVER", "dummy");
         installSoundDevice(); // the real mixer and device
-        QDir(session.app.appPath()).rmdir("Tunes");
-        QVERIFY(
-            QFile::link(QStringLiteral(TUNER_BUILD_DIR "/Tunes"), session.app.appPath() + "Tunes"));
+        QDir(session.app.appPath()).rmdir(u"Tunes"_s);
+        QVERIFY(QFile::link(QStringLiteral(TUNER_BUILD_DIR "/Tunes"),
+                            session.app.appPath() + u"Tunes"_s));
         session.start();
         Tuner& tuner = *session.tuner;
         QCOMPARE(tuner.cboInstrument->currentText(), QStringLiteral("Ukulele"));
@@ -52,34 +54,34 @@ class TestSoak : public QObject {
             if (dice < 45) {
                 PictureBox* peg = tuner.picTuner[rng.bounded(6)];
                 click(peg, button, keys);
-                what = "peg";
+                what = u"peg"_s;
             } else if (dice < 60) {
                 click(tuner.picSwitch, button, keys);
-                what = "switch";
+                what = u"switch"_s;
             } else if (dice < 77) {
                 if (tuner.TunerFiles->count() > 0) {
                     tuner.TunerFiles->setCurrentRow(int(rng.bounded(tuner.TunerFiles->count())));
                     tuner.TunerFiles_Click();
                 }
-                what = "file pick";
+                what = u"file pick"_s;
             } else if (dice < 85) {
                 if (tuner.Timer1->isActive()) // a tick comes only while the timer runs
                     tuner.Timer1_Timer();
-                what = "tick";
+                what = u"tick"_s;
             } else if (dice < 91) {
                 tuner.cboInstrument->setFocus();
                 QTest::keyClick(QApplication::focusWidget(), arrow);
-                what = "instrument by key";
+                what = u"instrument by key"_s;
             } else if (dice < 98) {
                 if (tuner.cboOptions->isVisible()) {
                     tuner.cboOptions->setFocus();
                     QTest::keyClick(QApplication::focusWidget(), arrow);
                 }
-                what = "option";
+                what = u"option"_s;
             } else {
                 tuner.Command1->setFocus();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-                what = "make ini";
+                what = u"make ini"_s;
             }
 
             QVERIFY2(AppModul::SwitchOn == 0 || AppModul::SwitchOn == 1, qPrintable(what));

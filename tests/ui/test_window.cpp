@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 class TestWindow : public QObject {
     Q_OBJECT
     std::unique_ptr<Session> session;
@@ -23,7 +25,7 @@ class TestWindow : public QObject {
     void init() {
         session = std::make_unique<Session>();
         for (const char* name : {"Banjo", "Gamba", "Guitar", "Ukulele"})
-            session->app.instrument(name, {"1.wav"});
+            session->app.instrument(QString::fromLatin1(name), {u"1.wav"_s});
         session->start();
         tuner = session->tuner.get();
         session->sound.clear();
@@ -46,7 +48,7 @@ class TestWindow : public QObject {
         QCOMPARE(visited, expected);
         key(Qt::Key_Tab, Qt::ShiftModifier);
         key(Qt::Key_Space);
-        QVERIFY(QFileInfo::exists(session->app.appPath() + "tuner.ini"));
+        QVERIFY(QFileInfo::exists(session->app.appPath() + u"tuner.ini"_s));
         tuner->cboOptions->show();
         key(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), tuner->cboOptions);
@@ -73,8 +75,8 @@ class TestWindow : public QObject {
     void typingIntoTheInstrumentListIsDiscarded() {
         tuner->cboInstrument->setFocus();
         const int index = tuner->cboInstrument->currentIndex();
-        type("G 7");
-        QApplication::clipboard()->setText("Cello");
+        type(u"G 7"_s);
+        QApplication::clipboard()->setText(u"Cello"_s);
         for (const auto& [k, modifiers] :
              {std::pair<int, Qt::KeyboardModifiers>{Qt::Key_Backspace, {}},
               {Qt::Key_Delete, {}},
@@ -91,7 +93,7 @@ class TestWindow : public QObject {
         tuner->cboInstrument->setFocus();
         key(Qt::Key_Up);
         QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Guitar"));
-        QCOMPARE(AppModul::InstrumentPath, session->app.tunesPath() + "Guitar/");
+        QCOMPARE(AppModul::InstrumentPath, session->app.tunesPath() + u"Guitar/"_s);
         QCOMPARE(session->sound.calls().size(), size_t(1)); // the release sound of the selection
         // Picking the instrument that is already chosen runs the selection again.
         tuner->cboInstrument->showPopup();
@@ -110,7 +112,7 @@ class TestWindow : public QObject {
             QCOMPARE(QApplication::focusWidget(), list);
         };
         open();
-        type("G"); // would jump to Gamba
+        type(u"G"_s); // would jump to Gamba
         key(Qt::Key_Return);
         QVERIFY(!list->isVisible());
         QCOMPARE(tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
@@ -127,8 +129,8 @@ class TestWindow : public QObject {
                                                   {Qt::Key_PageUp, "Banjo", 5},
                                                   {Qt::Key_Return, "Banjo", 5}}) {
             key(k);
-            QCOMPARE(tuner->cboInstrument->currentText(), QString(name));
-            QCOMPARE(AppModul::InstrumentPath, tunes + name + "/");
+            QCOMPARE(tuner->cboInstrument->currentText(), QString::fromLatin1(name));
+            QCOMPARE(AppModul::InstrumentPath, tunes + QString::fromLatin1(name) + u"/"_s);
             QCOMPARE(session->sound.calls().size(), size_t(selections));
         }
         QVERIFY(!list->isVisible());
@@ -136,35 +138,35 @@ class TestWindow : public QObject {
         key(Qt::Key_Down);
         key(Qt::Key_Escape); // closes the list on the entry chosen
         QVERIFY(!list->isVisible());
-        QCOMPARE(AppModul::InstrumentPath, tunes + "Gamba/");
+        QCOMPARE(AppModul::InstrumentPath, tunes + u"Gamba/"_s);
         QCOMPARE(session->sound.calls().size(), size_t(6));
     }
 
     void typingEnterOrLeavingTheListsRunsNoHandler() {
         const QString options =
-            session->app.instrument("Cello", {"plucked1.wav", "pizzicato1.wav"});
-        session->app.profile(options,
-                             "[Veltrosan Tuner]\nOptions=2\nOption1=plucked\nOption2=pizzicato\n");
-        choose(*tuner, "Cello");
+            session->app.instrument(u"Cello"_s, {u"plucked1.wav"_s, u"pizzicato1.wav"_s});
+        session->app.profile(
+            options, u"[Veltrosan Tuner]\nOptions=2\nOption1=plucked\nOption2=pizzicato\n"_s);
+        choose(*tuner, u"Cello"_s);
         session->sound.clear();
         tuner->cboOptions->setFocus();
         key(Qt::Key_A, Qt::ControlModifier);
-        type("p"); // stays as typed: nothing completes it to an entry
+        type(u"p"_s); // stays as typed: nothing completes it to an entry
         QCOMPARE(tuner->cboOptions->currentText(), QStringLiteral("p"));
-        type("izzicato"); // an entry's text, but typed: Enter and Tab do not pick it
+        type(u"izzicato"_s); // an entry's text, but typed: Enter and Tab do not pick it
         key(Qt::Key_Return);
         key(Qt::Key_Tab);
         QCOMPARE(tuner->cboOptions->currentText(), QStringLiteral("pizzicato")); // shown only
         QCOMPARE(tuner->OptionPrefix, QStringLiteral("plucked"));
         QCOMPARE(tuner->TunerFiles->Pattern(), QStringLiteral("plucked*.wav"));
 
-        tuner->cboInstrument->setEditText("Banjo"); // differs from the chosen entry
-        tuner->cboInstrument->addItem("Viola");
+        tuner->cboInstrument->setEditText(u"Banjo"_s); // differs from the chosen entry
+        tuner->cboInstrument->addItem(u"Viola"_s);
         tuner->cboInstrument->setFocus();
         key(Qt::Key_Return);
         key(Qt::Key_Tab);
         QVERIFY(session->sound.calls().empty());
-        QCOMPARE(AppModul::InstrumentPath, session->app.tunesPath() + "Cello/");
+        QCOMPARE(AppModul::InstrumentPath, session->app.tunesPath() + u"Cello/"_s);
     }
 };
 
