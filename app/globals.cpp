@@ -1,5 +1,7 @@
 #include "globals.h"
 
+#include "generated/product.h"
+#include "support/instrument_schema.h"
 #include "support/paths.h"
 
 #include <QCoreApplication>
@@ -22,12 +24,12 @@ int16_t SwitchOn = 0;
 
 void InitAppNames() {
     // Plain assignments: none of them can fail.
-    AppTitle = QString::fromLatin1(AppTitleText);
-    TunesPath = AppPath + QStringLiteral("Tunes/");
-    ReleaseSoundFile = TunesPath + QLatin1String(Commands::ReleaseFileName);
-    TunerIniFile = AppPath + QLatin1String(Commands::ProfileFileName);
-    AllOnName = QLatin1String(Commands::AllOnFileName);
-    AllOffName = QLatin1String(Commands::AllOffFileName);
+    AppTitle = QStringLiteral(TUNER_TITLE);
+    TunesPath = InstrumentFolder::tunesFolder(AppPath);
+    ReleaseSoundFile = TunesPath + QLatin1String(InstrumentFolder::ReleaseFileName);
+    TunerIniFile = AppPath + QLatin1String(InstrumentFolder::ProfileFileName);
+    AllOnName = QLatin1String(InstrumentFolder::AllOnFileName);
+    AllOffName = QLatin1String(InstrumentFolder::AllOffFileName);
 }
 
 } // namespace AppModul

@@ -2,14 +2,10 @@
 // The folders and names every part of the program uses, set once at start-up, and the globals
 // of the current instrument, replaced by every instrument selection and option change.
 
-#include "generated/product.h"
-
 #include <QString>
 #include <cstdint>
 
 namespace AppModul {
-
-inline constexpr char AppTitleText[] = TUNER_TITLE;
 
 // Set once at start-up. Every folder path ends in "/".
 extern QString AppPath;          // folder of the running executable

@@ -121,12 +121,9 @@ void Main() {
     // Command-line arguments are ignored: the program behaves the same with any.
     Commands::InitEnvironment();
     InitAppNames();
-    attempt([] {
-        if (!window())
-            window() = std::make_unique<Tuner>();
-    });
-    if (window())
-        LoadAndShow(*window());
+    if (!window())
+        window() = std::make_unique<Tuner>();
+    LoadAndShow(*window());
 }
 
 } // namespace AppModul

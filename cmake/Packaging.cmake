@@ -15,7 +15,11 @@ set(CPACK_PACKAGE_NAME veltrosan-tuner)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tune a stringed instrument by ear with reference tones")
+# A Debian synopsis is a phrase: the description with a small first letter.
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 0 1 first)
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 1 -1 rest)
+string(TOLOWER "${first}" first)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${first}${rest}")
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "${TUNER_TITLE} shows the head of the instrument with its tuning pegs;"
   "pressing a peg plays that string's reference tone, looping or once. It comes"
@@ -27,7 +31,7 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Veltrosan Tuner developers <tuner@veltrosan.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://veltrosan.org/tuner/)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 # The linked libraries are found by dpkg-shlibdeps. What the program loads at run time is not:
 # SDL2 and libsndfile (opened when the first sound plays), Qt's platform plug-ins, and the
 # font the window asks for ("Arial", which fontconfig maps to Liberation Sans).

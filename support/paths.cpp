@@ -16,8 +16,4 @@ QString LastPathComponent(const QString& path) {
     return last < 0 ? s : s.mid(last + 1);
 }
 
-QString OptionFileName(const QString& option, const QString& plainName) {
-    return option + u'-' + plainName;
-}
-
 } // namespace Commands

@@ -11,14 +11,14 @@ namespace Commands {
 namespace {
 
 // Nearest 32-bit whole number, halves to even (the default rounding mode of the FPU).
-int32_t R(double x) {
+int32_t nearestWhole(double x) {
     const double r = std::nearbyint(x);
     if (!(r >= INT32_MIN && r <= INT32_MAX))
         throw StepFailed("window placement out of range");
     return int32_t(r);
 }
 
-int32_t H(int32_t n) {
+int32_t halfOf(int32_t n) {
     return n / 2;
 }
 
@@ -26,9 +26,11 @@ int32_t H(int32_t n) {
 
 void CenterForm(TwipsWindow& form, int screenWidthTwips, int screenHeightTwips, int originLeftTwips,
                 int originTopTwips) {
-    const int32_t top = H(R(screenHeightTwips * 0.85)) - H(R(form.Height()));
+    const int32_t top =
+        halfOf(nearestWhole(screenHeightTwips * 0.85)) - halfOf(nearestWhole(form.Height()));
     form.setTop(originTopTwips + top);
-    const int32_t left = H(R(screenWidthTwips)) - H(R(form.Width()));
+    const int32_t left =
+        halfOf(nearestWhole(screenWidthTwips)) - halfOf(nearestWhole(form.Width()));
     form.setLeft(originLeftTwips + left);
     if (form.Top() < originTopTwips)
         form.setTop(originTopTwips);

@@ -3,7 +3,7 @@
 #include "artwork.h"
 #include "generated/product.h"
 #include "string_synth.h"
-#include "support/paths.h"
+#include "support/instrument_schema.h"
 #include "support/picture/head_layout.h"
 #include "wav_file.h"
 
@@ -64,20 +64,20 @@ Areas pegAreas(qsizetype count, int shift) {
 
 QByteArray profileText(const QList<Option>& options, const Areas& areas) {
     QString t = QStringLiteral("[" TUNER_TITLE "]\n");
+    const auto line = [&t](const QString& key, const QString& value) {
+        t += key + u'=' + value + u'\n';
+    };
+    using namespace InstrumentFolder;
     if (!options.isEmpty() && !options.first().name.isEmpty()) {
-        t += QStringLiteral("Options=%1\n").arg(options.size());
+        line(QLatin1String(OptionCountKey), QString::number(options.size()));
         for (int i = 0; i < options.size(); ++i)
-            t += QStringLiteral("Option%1=%2\n").arg(i + 1).arg(options[i].name);
+            line(optionKey(i + 1), options[i].name);
     }
     for (int k = 0; k < 6; ++k) {
-        const QRect& a = areas[size_t(k)];
-        t +=
-            QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\nTuner%1-Width=%5\n")
-                .arg(k + 1)
-                .arg(a.isEmpty() ? 0 : a.top())
-                .arg(a.isEmpty() ? 0 : a.left())
-                .arg(a.isEmpty() ? 0 : a.height())
-                .arg(a.isEmpty() ? 0 : a.width());
+        const QRect a = areas[size_t(k)].isEmpty() ? QRect() : areas[size_t(k)];
+        const int values[] = {a.top(), a.left(), a.height(), a.width()};
+        for (int p = 0; p < 4; ++p)
+            line(pegKey(k + 1, PegProperties[p]), QString::number(values[p]));
     }
     return t.toUtf8();
 }
@@ -114,9 +114,10 @@ bool writeDurably(const QString& path, const QByteArray& bytes) {
 
 // Every file of the folder, by name.
 QList<std::pair<QString, QByteArray>> folderFiles(const Instrument& in) {
-    const QString ini = QLatin1String(Commands::ProfileFileName);
-    const QString off = QLatin1String(Commands::AllOffFileName);
-    const QString on = QLatin1String(Commands::AllOnFileName);
+    using InstrumentFolder::optionFileName;
+    const QString ini = QLatin1String(InstrumentFolder::ProfileFileName);
+    const QString off = QLatin1String(InstrumentFolder::AllOffFileName);
+    const QString on = QLatin1String(InstrumentFolder::AllOnFileName);
     const QList<Option> options = optionsOf(in.voice);
     const Areas areas = pegAreas(in.notes.size(), 0);
     const Artwork::HeadDesign plain = design(in, areas, QColor(255, 200, 60), QString());
@@ -129,19 +130,17 @@ QList<std::pair<QString, QByteArray>> folderFiles(const Instrument& in) {
             // Its own pictures, with the pegs a little lower, and the layout to match.
             const Areas own = pegAreas(in.notes.size(), 24);
             const Artwork::HeadDesign d = design(in, own, QColor(120, 220, 255), option.name);
-            files.append({Commands::OptionFileName(option.name, ini), profileText({}, own)});
-            files.append(
-                {Commands::OptionFileName(option.name, off), bitmap(Artwork::drawHead(d, false))});
-            files.append(
-                {Commands::OptionFileName(option.name, on), bitmap(Artwork::drawHead(d, true))});
+            files.append({optionFileName(option.name, ini), profileText({}, own)});
+            files.append({optionFileName(option.name, off), bitmap(Artwork::drawHead(d, false))});
+            files.append({optionFileName(option.name, on), bitmap(Artwork::drawHead(d, true))});
         }
-        const QString prefix = option.name.isEmpty() ? QString() : option.name + u'-';
         for (int k = 0; k < in.notes.size(); ++k) {
             const double f = *noteFrequency(in.notes[k], in.a4);
             const auto samples = option.plucked ? StringSynth::plucked(f, 3.0, seed++)
                                                 : StringSynth::sustained(f, 2.0);
-            files.append({QStringLiteral("%1%2-%3.wav").arg(prefix).arg(k + 1).arg(in.notes[k]),
-                          wav(samples)});
+            const QString name = QStringLiteral("%1-%2.wav").arg(k + 1).arg(in.notes[k]);
+            files.append(
+                {option.name.isEmpty() ? name : optionFileName(option.name, name), wav(samples)});
         }
     }
     return files;

@@ -6,7 +6,7 @@
 
 #include "artwork.h"
 #include "instrument_folder.h"
-#include "support/paths.h"
+#include "support/instrument_schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ bool makeIcons(const QString& small, const QString& large) {
 }
 
 bool makeSamples(const QString& tunes) {
-    QFile release(tunes + QLatin1String(Commands::ReleaseFileName));
+    QFile release(tunes + QLatin1String(InstrumentFolder::ReleaseFileName));
     const QByteArray bytes = Maker::releaseRecording();
     bool ok = release.open(QIODevice::WriteOnly) && release.write(bytes) == bytes.size();
     for (const char* id : {"ukulele", "guitar", "bass", "mandolin", "banjo", "violin"}) {
@@ -49,6 +49,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_instruments <folder> | --icon <32.png> <128.png>\n");
         return 2;
     }
-    const QString tunes = QDir(args[1]).absoluteFilePath(u"Tunes"_s) + u'/';
+    const QString tunes = InstrumentFolder::tunesFolder(QDir(args[1]).absolutePath());
     return QDir().mkpath(tunes) && makeSamples(tunes) ? 0 : 1;
 }

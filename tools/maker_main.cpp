@@ -4,6 +4,7 @@
 
 #include "instrument_folder.h"
 #include "instrument_presets.h"
+#include "support/instrument_schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -129,9 +130,8 @@ Request parse(const QStringList& args) {
         if (!problem.isEmpty())
             throw BadInput{problem};
     if (r.into.isEmpty()) // beside the program, links to it resolved
-        r.into = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
-                     .dir()
-                     .filePath(QStringLiteral("Tunes"));
+        r.into = InstrumentFolder::tunesFolder(
+            QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path());
     if (QFileInfo(r.into).exists() && !QFileInfo(r.into).isDir())
         throw BadInput{QStringLiteral("%1 is not a folder").arg(r.into)};
     return r;

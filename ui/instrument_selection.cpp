@@ -3,10 +3,8 @@
 
 #include "app/globals.h"
 #include "support/files/file_access.h"
+#include "support/instrument_schema.h"
 #include "support/numeric_value.h"
-#include "support/paths.h"
-#include "support/picture/picture_box.h"
-#include "support/picture/picture_copy.h"
 #include "support/profile/profile.h"
 #include "support/sound/sound.h"
 #include "support/step.h"
@@ -20,12 +18,10 @@ using namespace AppModul;
 
 namespace {
 
-const QString kAllWav = QStringLiteral("*.wav");
-
 // The number k of an option key "Option" + k (plain decimal digits, no leading zero), or an
 // empty text for any other key.
 QString optionNumber(const QString& key) {
-    static const QString prefix = QStringLiteral("Option");
+    static const QString prefix = QLatin1String(InstrumentFolder::OptionKeyPrefix);
     if (!key.startsWith(prefix, Qt::CaseInsensitive) || key.size() == prefix.size())
         return {};
     const QStringView digits = QStringView(key).sliced(prefix.size());
@@ -78,12 +74,12 @@ void Tuner::cboInstrument_Click() {
     attempt([&] { TunersDir->setPath(InstrumentPath); }); // runs TunersDir_Change on a change
     attempt([&] { TunerFiles->setPath(InstrumentPath); });
     TunerFiles->Refresh();
-    const QString plainIni = QLatin1String(Commands::ProfileFileName);
-    InstrumentIniFile = InstrumentPath + plainIni;
-    const double optionCount = NumericValue(Commands::ReadProfileString(
-        AppTitle, QStringLiteral("Options"), InstrumentIniFile, QStringLiteral("0")));
+    InstrumentIniFile = InstrumentPath + QLatin1String(InstrumentFolder::ProfileFileName);
+    const double optionCount = NumericValue(
+        Commands::ReadProfileString(AppTitle, QLatin1String(InstrumentFolder::OptionCountKey),
+                                    InstrumentIniFile, QStringLiteral("0")));
     cboOptions->setVisible(optionCount != 0);
-    TunerFiles->setPattern(kAllWav);
+    TunerFiles->setPattern(QLatin1String(InstrumentFolder::RecordingPattern));
     if (!cboOptions->isHidden()) {
         cboOptions->clear();
         readOptionList(optionCount);
@@ -92,28 +88,13 @@ void Tuner::cboInstrument_Click() {
             attempt([&] { cboOptions_Click(); });
             OptionPrefix = cboOptions->itemText(0);
         }
-        TunerFiles->setPattern(OptionPrefix + kAllWav);
+        TunerFiles->setPattern(InstrumentFolder::recordingPattern(OptionPrefix));
         TunerFiles->Refresh();
         // Here the plain pictures win over the option's own.
-        const QString plainOn = InstrumentPath + AllOnName;
-        AllOnFile = Commands::FileExists(plainOn)
-                        ? plainOn
-                        : InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOnName);
-        const QString plainOff = InstrumentPath + AllOffName;
-        AllOffFile = Commands::FileExists(plainOff)
-                         ? plainOff
-                         : InstrumentPath + Commands::OptionFileName(OptionPrefix, AllOffName);
-        const QString ownIni = InstrumentPath + Commands::OptionFileName(OptionPrefix, plainIni);
-        if (Commands::FileExists(ownIni))
-            InstrumentIniFile = ownIni;
+        chooseOptionFiles(OwnPictures::Second);
     } else {
         AllOnFile = InstrumentPath + AllOnName;
         AllOffFile = InstrumentPath + AllOffName;
     }
-    attempt([&] { LoadPicture(*picAllOff, AllOffFile); });
-    attempt([&] { LoadPicture(*picAllOn, AllOnFile); });
-    attempt([&] { ReadPegLayout(InstrumentIniFile); }); // ends at a value a peg cannot take
-    useOffPictureAsBackground();
-    darkenAllPegs();
-    CopyPicture(*picSwitch, *picAllOn);
+    showChosenFiles(LayoutFailure::Skip);
 }

@@ -3,6 +3,8 @@
 // synchronously from the file system, only when their folder or pattern is set or they are
 // refreshed; names are sorted without regard to letter case, hidden (dot) entries are left out.
 
+#include "support/instrument_schema.h"
+
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -64,7 +66,7 @@ class FileList : public QListWidget {
 
   private:
     QString path_;
-    QString pattern_ = QStringLiteral("*.wav");
+    QString pattern_ = QLatin1String(InstrumentFolder::RecordingPattern);
     QStringList names_;
     QStringList allFiles_; // every file of the folder last read, before the pattern
     QByteArray listed_;

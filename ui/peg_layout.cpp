@@ -2,6 +2,7 @@
 #include "ui/tuner.h"
 
 #include "app/globals.h"
+#include "support/instrument_schema.h"
 #include "support/numeric_value.h"
 #include "support/picture/picture_box.h"
 #include "support/profile/profile.h"
@@ -13,22 +14,7 @@ using namespace AppModul;
 
 namespace {
 
-enum class Property { Top, Left, Height, Width };
-
-struct Key {
-    Property property;
-    const char* read;    // as read
-    const char* written; // as written by "Make INI"
-};
-
-constexpr Key kKeys[] = {{Property::Top, "Top", "Top"},
-                         {Property::Left, "Left", "Left"},
-                         {Property::Height, "Height", "Height"},
-                         {Property::Width, "Width", "width"}};
-
-QString keyName(int peg, const char* property) {
-    return QStringLiteral("Tuner%1-%2").arg(peg).arg(QLatin1String(property));
-}
+using InstrumentFolder::PegProperty;
 
 // A peg area holds whole pixels: a fractional value is rounded to the nearest pixel (halves
 // away from zero) and is written back as that whole number. A value the area cannot take (not
@@ -40,34 +26,34 @@ int pixels(float value, bool isSize) {
     return int(std::lround(value));
 }
 
-void apply(PictureBox& peg, Property property, float value) {
+void apply(PictureBox& peg, PegProperty property, float value) {
     QRect g = peg.geometry();
     switch (property) {
-    case Property::Top:
+    case PegProperty::Top:
         g.moveTop(pixels(value, false));
         break;
-    case Property::Left:
+    case PegProperty::Left:
         g.moveLeft(pixels(value, false));
         break;
-    case Property::Height:
+    case PegProperty::Height:
         g.setHeight(pixels(value, true));
         break;
-    case Property::Width:
+    case PegProperty::Width:
         g.setWidth(pixels(value, true));
         break;
     }
     peg.setGeometry(g);
 }
 
-int current(const PictureBox& peg, Property property) {
+int current(const PictureBox& peg, PegProperty property) {
     switch (property) {
-    case Property::Top:
+    case PegProperty::Top:
         return peg.y();
-    case Property::Left:
+    case PegProperty::Left:
         return peg.x();
-    case Property::Height:
+    case PegProperty::Height:
         return peg.height();
-    case Property::Width:
+    case PegProperty::Width:
         return peg.width();
     }
     return 0;
@@ -77,21 +63,21 @@ int current(const PictureBox& peg, Property property) {
 
 void Tuner::ReadPegLayout(const QString& path) {
     for (int n = 1; n <= 6; ++n) {
-        for (const Key& key : kKeys) {
-            const QString text = Commands::ReadProfileString(AppTitle, keyName(n, key.read), path,
-                                                             QStringLiteral("0"));
-            apply(*picTuner[size_t(n - 1)], key.property, float(NumericValue(text)));
+        for (const PegProperty property : InstrumentFolder::PegProperties) {
+            const QString text = Commands::ReadProfileString(
+                AppTitle, InstrumentFolder::pegKey(n, property), path, QStringLiteral("0"));
+            apply(*picTuner[size_t(n - 1)], property, float(NumericValue(text)));
         }
     }
 }
 
 void Tuner::Command1_Click() {
     for (int n = 1; n <= 6; ++n) {
-        for (const Key& key : kKeys) {
+        for (const PegProperty property : InstrumentFolder::PegProperties) {
             attempt([&] {
                 Commands::WriteProfileString(
-                    AppTitle, keyName(n, key.written),
-                    QString::number(current(*picTuner[size_t(n - 1)], key.property)), TunerIniFile);
+                    AppTitle, InstrumentFolder::writtenPegKey(n, property),
+                    QString::number(current(*picTuner[size_t(n - 1)], property)), TunerIniFile);
             });
         }
     }

@@ -11,11 +11,6 @@
 
 using namespace AppModul;
 
-void Tuner::darkenAllPegs() {
-    for (PictureBox* peg : picTuner)
-        CopyPicture(*peg, *picAllOff);
-}
-
 // Copying between picture boxes and starting a sound cannot fail: no step here is skipped.
 void Tuner::picTuner_MouseDown(int16_t Index, int16_t, int16_t, float, float) {
     // Every button and modifier acts alike; only the peg counts.

@@ -8,6 +8,7 @@
 //   instrument_keys.cpp       cboInstrument_KeyPress, the keys of the instrument list
 //   instrument_selection.cpp  cboInstrument_Click and the option list it reads
 //   sound_options.cpp         cboOptions_Click
+//   instrument_display.cpp    showing the instrument or option chosen: files, pictures, layout
 //   peg_layout.cpp            ReadPegLayout, Command1_Click ("Make INI")
 //   peg_playback.cpp          picTuner_MouseDown, Timer1_Timer
 //   mode_switch.cpp           picSwitch_MouseDown, picSwitch_DblClick
@@ -106,6 +107,11 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
   private:
     void createControls();
     void connectHandlers();
+    // instrument_display.cpp: showing the instrument or option chosen.
+    enum class OwnPictures { First, Second }; // the option's own pictures against the plain ones
+    enum class LayoutFailure { Skip, Ends };  // what a peg value that cannot be placed does
+    void chooseOptionFiles(OwnPictures ownPictures);
+    void showChosenFiles(LayoutFailure layoutFailure);
     void darkenAllPegs();
     void useOffPictureAsBackground();
     void readOptionList(double optionCount);

@@ -2,6 +2,7 @@
 #include "ui/tuner.h"
 
 #include "app/globals.h"
+#include "generated/product.h"
 #include "support/picture/head_layout.h"
 #include "support/picture/picture_box.h"
 #include "support/picture/picture_copy.h"
@@ -61,7 +62,7 @@ Tuner::Tuner(QWidget* parent) : QWidget(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // A tool window does not end the program when it closes unless it is told to.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setWindowTitle(QString::fromLatin1(AppModul::AppTitleText));
+    setWindowTitle(QStringLiteral(TUNER_TITLE));
     setAutoFillBackground(false);
     // The size of the design, until Form_Load gives the window its run-time size.
     setFixedSize(385, 687);
@@ -215,11 +216,4 @@ void Tuner::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), QColor(192, 192, 192));
     if (!background_.isNull())
         painter.drawImage(0, 0, background_);
-}
-
-void Tuner::useOffPictureAsBackground() {
-    if (!picAllOff->hasPicture())
-        return;
-    background_ = picAllOff->image();
-    update();
 }

@@ -41,11 +41,8 @@ void WritePrivateProfileString(const QString& section, const QString& key, const
 QString ReadProfileString(const QString& section, const QString& key, const QString& file,
                           const QString& defaultValue) {
     QString buffer;
-    int copied = 0;
-    attempt([&] {
-        copied = GetPrivateProfileString(section.toUpper(), key.toUpper(), QString(), buffer, 2048,
-                                         file);
-    });
+    const int copied =
+        GetPrivateProfileString(section.toUpper(), key.toUpper(), QString(), buffer, 2048, file);
     const auto n = static_cast<int16_t>(copied);
     return n <= 0 ? defaultValue : buffer.left(n);
 }

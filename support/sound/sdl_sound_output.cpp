@@ -2,7 +2,6 @@
 
 #include "generated/product.h"
 #include "support/sound/sound_libraries.h"
-#include "support/sound/wav_decoder.h"
 
 SdlSoundOutput::SdlSoundOutput(int bufferFrames, std::chrono::milliseconds retryInterval)
     : bufferFrames_(bufferFrames), retryInterval_(retryInterval) {}
@@ -104,7 +103,7 @@ void SdlSoundOutput::playWaitingRequest() {
             request = waiting_;
             waiting_.waiting = false;
         }
-        auto recording = decodeWavFile(request.path);
+        auto recording = cache_.load(request.path);
         std::lock_guard lock(mutex_);
         if (!waiting_.waiting) {
             mixer_.start(std::move(recording), request.playback == Sound::Playback::Looping);

@@ -47,7 +47,8 @@ class SdlSoundOutput : public Sound::Output {
     const int bufferFrames_;
     const std::chrono::milliseconds retryInterval_;
     Mixer mixer_{kRate};
-    RecordingCache cache_; // used on the calling thread only
+    // Used by the helper until ready_ is set (under mutex_), then by the calling thread only.
+    RecordingCache cache_;
     std::thread helper_;
     std::atomic<bool> helping_{false};
     bool held_ = false; // used on the calling thread only

@@ -1,7 +1,5 @@
 #include "sound.h"
 
-#include "support/step.h"
-
 namespace Sound {
 namespace {
 std::unique_ptr<Output>& current() {
@@ -27,11 +25,11 @@ bool sndPlaySoundA(const QString& path, unsigned flags) {
 }
 
 void PlaySoundFile(const QString& file) {
-    attempt([&] { sndPlaySoundA(file, SND_ASYNC); });
+    sndPlaySoundA(file, SND_ASYNC);
 }
 
 void LoopSoundFile(const QString& file) {
-    attempt([&] { sndPlaySoundA(file, SND_ASYNC | SND_LOOP); });
+    sndPlaySoundA(file, SND_ASYNC | SND_LOOP);
 }
 
 } // namespace Sound
