@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/files/file_names.h"
 #include "support/paths.h"
 #include "support/step.h"

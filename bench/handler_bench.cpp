@@ -4,7 +4,7 @@
 //
 //   handler_bench <application folder with the sample Tunes>
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "app/startup.h"
 #include "support/sound/sound.h"
 #include "ui/tuner.h"

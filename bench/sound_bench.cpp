@@ -4,10 +4,10 @@
 //
 //   sound_bench <sink monitor> <buffer frames> <loop seconds> [load]
 
-#include "sound_capture.h"
 #include "support/sound/sdl_sound_output.h"
 #include "support/sound/sound.h"
-#include "wav_file.h"
+#include "support/sound/wav_file.h"
+#include "tests/support/sound/sound_capture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

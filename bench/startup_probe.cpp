@@ -4,7 +4,7 @@
 //
 //   startup_probe <application folder>
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "app/startup.h"
 #include "support/sound/sdl_sound_output.h"
 #include "support/sound/sound.h"

@@ -5,7 +5,7 @@
 #include "string_synth.h"
 #include "support/instrument_schema.h"
 #include "support/picture/head_layout.h"
-#include "wav_file.h"
+#include "support/sound/wav_file.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -2,7 +2,7 @@
 // list plays that file in the current mode without lighting a peg.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/paths.h"
 #include "support/sound/sound.h"
 #include "ui/list_controls.h"

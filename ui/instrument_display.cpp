@@ -2,7 +2,7 @@
 // pictures loaded, the peg layout, the background, the dark pegs and the lit switch.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/files/file_access.h"
 #include "support/instrument_schema.h"
 #include "support/picture/picture_box.h"

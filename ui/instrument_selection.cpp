@@ -1,7 +1,7 @@
 // Choosing an instrument: its folder, its sound options, its pictures and its peg layout.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/files/file_access.h"
 #include "support/instrument_schema.h"
 #include "support/numeric_value.h"

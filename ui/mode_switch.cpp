@@ -1,7 +1,7 @@
 // The switch between loop mode (on) and single mode (off).
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/picture/picture_box.h"
 #include "support/picture/picture_copy.h"
 #include "support/sound/sound.h"

@@ -1,7 +1,7 @@
 // The places and sizes of the six peg areas: read from a profile, written by "Make INI".
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/instrument_schema.h"
 #include "support/numeric_value.h"
 #include "support/picture/picture_box.h"

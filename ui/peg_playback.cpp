@@ -1,7 +1,7 @@
 // Pressing a peg sounds its string: looping in loop mode, once in single mode.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/picture/picture_box.h"
 #include "support/picture/picture_copy.h"
 #include "support/sound/sound.h"

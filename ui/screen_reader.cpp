@@ -3,7 +3,7 @@
 // named again whenever a handler has run.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "support/files/file_names.h"
 #include "support/picture/picture_box.h"
 #include "ui/list_controls.h"

@@ -1,7 +1,7 @@
 // The window itself: its controls at their places, the focus order, loading and closing.
 #include "ui/tuner.h"
 
-#include "app/globals.h"
+#include "app/globals/globals.h"
 #include "generated/product.h"
 #include "support/picture/head_layout.h"
 #include "support/picture/picture_box.h"

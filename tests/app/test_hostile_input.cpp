@@ -2,7 +2,8 @@
 // FIFOs, odd folder names, a link loop. The tuner starts, every instrument, option, peg and
 // file can be used with the real sound path, "Make INI" works, and no file but the application
 // profile changes. Hangs are caught by the test's time limit.
-#include "fixture.h"
+#include "app/startup.h"
+#include "tests/ui/window_fixture.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -85,7 +86,7 @@ class TestHostileInput : public QObject {
         const auto before = fingerprints(tunes);
         qputenv("SDL_AUDIODRIVER", "dummy");
         installSoundDevice(); // the real sound path decodes every recording
-        session.start();
+        session.start(AppModul::LoadAndShow);
         Tuner& tuner = *session.tuner;
         // Loop and Self lead nowhere new; Closed is listed only where it can be read (as root).
         QStringList expected = {u"Binary"_s,      u"Broken files"_s, u"Closed"_s,

@@ -1,9 +1,9 @@
 // Start-up: which folders become instruments, which one is chosen, and that closing the window
 // ends the program.
 #include "app/startup.h"
-#include "fixture.h"
 #include "support/files/file_access.h"
 #include "support/files/file_names.h"
+#include "tests/ui/window_fixture.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -43,7 +43,7 @@ class TestStartup : public QObject {
         QCOMPARE(::rename(inTunes("Docs"), inTunes("Docs\xE9")), 0);
         session->app.instrument(u"Ukulele"_s, {u"1.wav"_s, u"2.wav"_s});
         session->app.instrument(u"Zither"_s, {u"A.WAV"_s}); // upper-case extension
-        session->start();
+        session->start(AppModul::LoadAndShow);
         Tuner& tuner = *session->tuner;
         QCOMPARE(entries(*tuner.cboInstrument),
                  QStringList({u"A\uFFFD"_s, u"Banjo"_s, u"Ukulele"_s, u"Zither"_s}));
@@ -79,13 +79,13 @@ class TestStartup : public QObject {
             if (recorded)
                 expected.append(name);
         }
-        session->start();
+        session->start(AppModul::LoadAndShow);
         QCOMPARE(entries(*session->tuner->cboInstrument), expected);
         QCOMPARE(session->tuner->TunerFiles->Path(), tunes + u"Instrument 449"_s);
     }
 
     void noSubFolderLeavesTheListEmpty() {
-        session->start();
+        session->start(AppModul::LoadAndShow);
         QCOMPARE(session->tuner->cboInstrument->count(), 0);
         QCOMPARE(session->tuner->cboInstrument->currentText(), QStringLiteral("Mandoline"));
         QVERIFY(!selectionRan());
@@ -96,7 +96,7 @@ class TestStartup : public QObject {
     void foldersWithoutRecordingsStillSelectUkulele() {
         session->app.instrument(u"Ukulele"_s);
         session->app.instrument(u"Empty"_s);
-        session->start();
+        session->start(AppModul::LoadAndShow);
         QCOMPARE(session->tuner->cboInstrument->count(), 0);
         QCOMPARE(session->tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
         QVERIFY(selectionRan());
@@ -105,7 +105,7 @@ class TestStartup : public QObject {
 
     void withoutUkuleleItIsStillNamed() {
         session->app.instrument(u"Guitar"_s, {u"e.wav"_s});
-        session->start();
+        session->start(AppModul::LoadAndShow);
         QCOMPARE(entries(*session->tuner->cboInstrument), QStringList({u"Guitar"_s}));
         QCOMPARE(session->tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));
         QVERIFY(selectionRan());
@@ -129,7 +129,7 @@ class TestStartup : public QObject {
         QDir().mkpath(work + u"Sub"_s);
         QVERIFY(QDir(tunes).removeRecursively());
         QDir::setCurrent(work);
-        session->start();
+        session->start(AppModul::LoadAndShow);
         QDir::setCurrent(before);
         QCOMPARE(entries(*session->tuner->cboInstrument), QStringList{u"Sub"_s});
         QCOMPARE(session->tuner->cboInstrument->currentText(), QStringLiteral("Ukulele"));

@@ -1,5 +1,5 @@
 // Writes the binary seeds of the bitmap and WAV fuzzers: small, valid files of each kind.
-#include "wav_file.h"
+#include "support/sound/wav_file.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,10 +1,10 @@
 // Measures what the instrument maker makes, independently of the numbers it was given: pitch at
 // several references, loop joins and offsets, that two runs agree, that the tuner reads and
 // plays what it made, and that bad input writes nothing.
-#include "fixture.h"
 #include "support/numeric_value.h"
 #include "support/profile/profile.h"
 #include "support/sound/wav_decoder.h"
+#include "tests/ui/window_fixture.h"
 
 #include <QDirIterator>
 #include <QProcess>

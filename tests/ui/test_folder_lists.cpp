@@ -1,5 +1,5 @@
 // The folder and file lists: what they list, in which order, and when they read their folder.
-#include "fixture.h"
+#include "window_fixture.h"
 
 #include <QSignalSpy>
 #include <sys/time.h>

@@ -1,6 +1,6 @@
 // Choosing an instrument and a sound option: the option list, which pictures and profile are
 // used, and the peg layout read from it and written by "Make INI".
-#include "fixture.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

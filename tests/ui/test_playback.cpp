@@ -1,7 +1,7 @@
 // Pressing pegs and the switch, and picking files, with real mouse events: which recording
 // sounds, once or looping, and which pegs are lit.
-#include "fixture.h"
 #include "support/sound/wav_decoder.h"
+#include "window_fixture.h"
 
 #include <QAccessible>
 #include <QApplication>

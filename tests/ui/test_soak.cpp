@@ -1,7 +1,7 @@
 // Twenty thousand random user actions on the real window with the sample instruments and the
 // real mixer (on SDL's dummy output); after each one the window must be in a state the tuner
 // allows. Run under the sanitizers by scripts/test.
-#include "fixture.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 // The window as the keyboard meets it: the focus order, the hidden "Make INI" button, and the
 // two drop-down lists, with every key sent to the widget that has the focus.
-#include "fixture.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

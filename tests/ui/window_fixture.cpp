@@ -1,85 +1,19 @@
-#include "fixture.h"
-#include "wav_file.h"
+#include "window_fixture.h"
 
-#include "app/globals.h"
-#include "app/startup.h"
-#include "support/picture/head_layout.h"
+#include "app/globals/globals.h"
+#include "support/paths.h"
 #include "support/picture/picture_box.h"
 #include "support/sound/sdl_sound_output.h"
+#include "support/step.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QTest>
-#include <QtEndian>
-#include <cmath>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
 namespace Fixture {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray patched(QByteArray bytes, int offset, quint32 value) {
-    qToLittleEndian(value, bytes.data() + offset);
-    return bytes;
-}
-
-QByteArray wavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
-    return pcm16WavFile(samples, rate, channels);
-}
-
-void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate) {
-    writeFile(path, wavBytes(samples, rate));
-}
-
-std::vector<int16_t> tone(double frequency, double seconds, int rate, double amplitude) {
-    std::vector<int16_t> s(size_t(seconds * rate));
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = int16_t(
-            std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * double(i) / rate)));
-    return s;
-}
-
-QImage placePicture(int blue) {
-    QImage image(384, 550, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, blue));
-    return image;
-}
-
-void writeBmp(const QString& path, const QImage& image) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!image.convertToFormat(QImage::Format_RGB888).save(path, "BMP"))
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-QString designLayout() {
-    QString text;
-    for (int n = 0; n < 6; ++n) {
-        const QRect& place = HeadLayout::kPegAreas[size_t(n)];
-        text += QStringLiteral("Tuner%1-Top=%2\nTuner%1-Left=%3\nTuner%1-Height=%4\n"
-                               "Tuner%1-Width=%5\n")
-                    .arg(n + 1)
-                    .arg(place.top())
-                    .arg(place.left())
-                    .arg(place.height())
-                    .arg(place.width());
-    }
-    return text;
-}
 
 AppFolder::AppFolder() {
     QDir(dir_.path()).mkpath(QStringLiteral("Tunes"));
@@ -148,14 +82,32 @@ void click(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers keys) 
     QTest::mouseRelease(widget, button, keys, QPoint(3, 3));
 }
 
-void Session::start() {
+void startUp(Tuner& tuner) {
+    tuner.Form_Load();
+    attempt([&] { tuner.TunersDir->setPath(AppModul::TunesPath); });
+    QStringList instruments;
+    for (int16_t i = 0; i < tuner.TunersDir->ListCount(); ++i) {
+        const QString folder = tuner.TunersDir->entry(i);
+        if (tuner.TunerFiles->countIn(folder) > 0)
+            instruments << Commands::LastPathComponent(folder);
+    }
+    tuner.cboInstrument->addItems(instruments);
+    const QString name = QStringLiteral("Ukulele");
+    tuner.cboInstrument->setCurrentIndex(tuner.cboInstrument->findText(name, Qt::MatchExactly));
+    tuner.cboInstrument->setEditText(name);
+    if (tuner.TunersDir->ListCount() > 0)
+        tuner.cboInstrument_Click();
+    tuner.show();
+}
+
+void Session::start(const std::function<void(Tuner&)>& show) {
     AppModul::AppPath = app.appPath();
     AppModul::InitAppNames();
     for (QString* global : {&AppModul::InstrumentPath, &AppModul::InstrumentIniFile,
                             &AppModul::AllOnFile, &AppModul::AllOffFile})
         global->clear();
     tuner = std::make_unique<Tuner>();
-    AppModul::LoadAndShow(*tuner);
+    show(*tuner);
     tuner->activateWindow(); // so that keys reach its focus widget
     if (!QTest::qWaitForWindowActive(tuner.get()))
         throw std::runtime_error("the window did not become active");

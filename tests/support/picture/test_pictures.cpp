@@ -1,7 +1,9 @@
 // Bitmap decoding with its checks, and the copy of a region between two picture areas.
-#include "fixture.h"
 #include "support/picture/bitmap_file.h"
+#include "support/picture/picture_box.h"
 #include "support/picture/picture_copy.h"
+#include "support/step.h"
+#include "tests/support/support_fixture.h"
 
 #include <QBuffer>
 

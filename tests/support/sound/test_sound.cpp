@@ -1,9 +1,9 @@
 // The mixer rendered offline, sample by sample, and WAV decoding with its cache.
-#include "fixture.h"
 #include "support/sound/mixer.h"
 #include "support/sound/recording_cache.h"
 #include "support/sound/sdl_sound_output.h"
 #include "support/sound/wav_decoder.h"
+#include "tests/support/support_fixture.h"
 
 #include <algorithm>
 #include <cstdio>

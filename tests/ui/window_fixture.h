@@ -1,45 +1,27 @@
 #pragma once
-// Real instrument folders, recordings, pictures and profiles in temporary folders; the window
-// started on them; the sound calls it makes.
+// The window's tests: real instrument folders in a temporary application folder, the window started
+// on them, events sent where the window system sends them, and the sound calls it makes.
 
-// What every test includes.
-#include "app/globals.h"
+// What every window test includes.
+#include "app/globals/globals.h"
 #include "support/picture/picture_box.h"
 #include "support/sound/sound.h"
 #include "support/step.h"
+#include "tests/support/support_fixture.h"
 #include "ui/list_controls.h"
 #include "ui/tuner.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace Fixture {
-
-void writeFile(const QString& path, const QByteArray& bytes);
-QByteArray readFile(const QString& path);
-// The bytes with a little-endian 32-bit value written at offset.
-QByteArray patched(QByteArray bytes, int offset, quint32 value);
-
-// 16-bit PCM WAV with interleaved samples, and a sine tone of the given frequency.
-QByteArray wavBytes(const std::vector<int16_t>& samples, int rate = 48000, int channels = 1);
-void writeWav(const QString& path, const std::vector<int16_t>& samples, int rate = 48000);
-std::vector<int16_t> tone(double frequency, double seconds, int rate = 48000,
-                          double amplitude = 0.5);
-
-// A 384 x 550 picture in which every pixel's colour tells its place (red = x, green = y, both
-// modulo 256) and blue tells the picture apart, so any region is recognisable.
-QImage placePicture(int blue);
-void writeBmp(const QString& path, const QImage& image);
-
-// The peg layout of the design, as profile lines.
-QString designLayout();
 
 // A folder that stands for the application folder: AppPath, with Tunes/ below it.
 class AppFolder {
@@ -73,6 +55,10 @@ void chooseOption(Tuner& tuner, int index);
 void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton,
            Qt::KeyboardModifiers keys = {});
 
+// The window as the start-up shows it, from the window's own parts: loaded, its instrument list
+// holding the folders below Tunes that hold a recording, "Ukulele" chosen.
+void startUp(Tuner& tuner);
+
 struct SoundCall {
     QString path;
     Sound::Playback playback;
@@ -97,14 +83,11 @@ struct Session {
     RecordedSound sound;
     AppFolder app;
     std::unique_ptr<Tuner> tuner;
-    // Sets the start-up globals for the folder, builds the window, runs the start-up and makes
-    // the window the active one.
-    void start();
+    // Sets the start-up globals for the folder, builds the window, shows it with show (the
+    // program's own start-up in the program's tests) and makes it the active window.
+    void start(const std::function<void(Tuner&)>& show = startUp);
     // The pegs that show their on look; -1 for a peg that shows neither look.
     QList<int> lit();
 };
 
 } // namespace Fixture
-
-// Every test uses these helpers by their plain names.
-using namespace Fixture; // NOLINT(google-global-names-in-headers)

@@ -1,4 +1,4 @@
-#include "wav_file.h"
+#include "support/sound/wav_file.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
 // Profile reading and writing through real files, and the file test.
-#include "fixture.h"
 #include "support/files/file_access.h"
 #include "support/profile/profile.h"
+#include "tests/support/support_fixture.h"
 
 #include <csignal>
 #include <sys/resource.h>

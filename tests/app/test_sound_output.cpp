@@ -3,8 +3,9 @@
 // here (the exact samples are the mixer's and the output's own tests): each sound is measured
 // from the moment it is found to begin, its level as the median of 10 ms windows, and a break
 // counts only where it recurs at the loop's join, so that a busy machine cannot fail them.
-#include "fixture.h"
-#include "sound_capture.h"
+#include "app/startup.h"
+#include "tests/support/sound/sound_capture.h"
+#include "tests/ui/window_fixture.h"
 
 using namespace Qt::StringLiterals;
 
@@ -96,7 +97,7 @@ class TestSoundOutput : public QObject {
         const QString folder = session.app.complete(u"Ukulele"_s, {});
         writeWav(folder + u"1-g4.wav"_s, tone(392, 0.25));
         writeWav(folder + u"2-c4.wav"_s, tone(264, 0.25));
-        session.start();
+        session.start(AppModul::LoadAndShow);
         QVERIFY(QTest::qWaitForWindowExposed(session.tuner.get()));
         SoundCapture capture(monitor);
         qsizetype at = capture.mark();

@@ -1,0 +1,37 @@
+# Fails when a file of a target includes a project file that is neither its target's own nor one
+# of a library it links. Run by the build (see TunerLayers.cmake):
+#   cmake -DLAYERS=<target's list> -DSOURCE=<project root> -P CheckIncludes.cmake
+# An include names a project file when it resolves, beside the including file or from the project
+# root, to a file of the tree or of a target; anything else (Qt, the system, generated .moc
+# files) is not the check's business.
+cmake_minimum_required(VERSION 3.25)
+include(${LAYERS})
+set(faults "")
+foreach(file ${OWN})
+  if(NOT EXISTS ${SOURCE}/${file})
+    continue()
+  endif()
+  get_filename_component(folder ${file} DIRECTORY)
+  file(STRINGS ${SOURCE}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" included "${line}")
+    set(beside "${folder}/${included}")
+    cmake_path(NORMAL_PATH beside)
+    if(line MATCHES "include[ \t]*\"" AND EXISTS ${SOURCE}/${beside})
+      set(path ${beside})
+    else()
+      set(path ${included})
+      cmake_path(NORMAL_PATH path)
+    endif()
+    if(NOT EXISTS ${SOURCE}/${path} AND NOT path IN_LIST KNOWN)
+      continue()
+    endif()
+    if(NOT path IN_LIST REACHABLE)
+      list(APPEND faults "${file} includes ${path}")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "${TARGET}: includes that cross the libraries' links:\n  ${text}")
+endif()
