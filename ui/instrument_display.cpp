@@ -12,7 +12,7 @@
 using namespace AppModul;
 
 void Tuner::chooseOptionFiles(OwnPictures ownPictures) {
-    const auto own = [this](const QString& plainName) {
+    const auto own = [this](const QString& plainName) -> QString {
         return InstrumentPath + InstrumentFolder::optionFileName(OptionPrefix, plainName);
     };
     const auto pick = [&](const QString& plainName) {
