@@ -2,6 +2,7 @@
 // several references, loop joins and offsets, that two runs agree, that the tuner reads and
 // plays what it made, and that bad input writes nothing.
 #include "support/numeric_value.h"
+#include "support/pitch/string_targets.h"
 #include "support/profile/profile.h"
 #include "support/sound/wav_decoder.h"
 #include "tests/ui/window_fixture.h"
@@ -9,14 +10,12 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <cmath>
-#include <complex>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kTunes = QStringLiteral(TUNER_BUILD_DIR "/Tunes/");
-constexpr double kRate = 48000;
 
 double equalTemperament(const QString& note, double a4) {
     const int accidental = note.contains(u'#') ? 1 : note.mid(1).contains(u'b') ? -1 : 0;
@@ -33,41 +32,6 @@ std::pair<int, QString> make(const QStringList& args) {
     return {maker.exitCode(), QString::fromLocal8Bit(maker.readAllStandardError())};
 }
 
-// Coarse pitch: the first lag whose autocorrelation comes close to the highest (the period, not
-// a multiple of it), with a parabola through its peak.
-double coarsePitch(const std::vector<double>& s) {
-    const size_t from = size_t(0.05 * kRate), minLag = size_t(kRate / 1500);
-    std::vector<double> ac(size_t(kRate / 30) + 2);
-    for (size_t lag = minLag - 1; lag < ac.size(); ++lag)
-        for (size_t i = from; i < from + size_t(0.5 * kRate); ++i)
-            ac[lag] += s[i] * s[i + lag];
-    const double top = *std::max_element(ac.begin() + long(minLag), ac.end() - 1);
-    for (size_t lag = minLag; lag + 1 < ac.size(); ++lag)
-        if (ac[lag] > 0.9 * top && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) {
-            const double a = ac[lag - 1], b = ac[lag], c = ac[lag + 1];
-            return kRate / (double(lag) + 0.5 * (a - c) / (a - 2 * b + c));
-        }
-    return 0;
-}
-
-// Refines a pitch by how fast the phase of its component turns between windows further and
-// further apart.
-double measuredPitch(const std::vector<double>& s) {
-    const size_t width = size_t(0.25 * kRate), a = size_t(0.1 * kRate);
-    auto phasor = [&](double f, size_t start) {
-        std::complex<double> z;
-        for (size_t i = 0; i < width; ++i)
-            z += (0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(width))) * s[start + i] *
-                 std::polar(1.0, -2 * M_PI * f * double(start + i) / kRate);
-        return z;
-    };
-    double f = coarsePitch(s);
-    for (double apart : {0.02, 0.1, 0.5, 1.4}) {
-        const size_t b = a + size_t(apart * kRate);
-        f += std::arg(phasor(f, b) / phasor(f, a)) / (2 * M_PI * double(b - a) / kRate);
-    }
-    return f;
-}
 
 int key(const QString& ini, const QString& name) {
     return int(NumericValue(Commands::ReadProfileString(u"Veltrosan Tuner"_s, name, ini)));
@@ -137,7 +101,7 @@ class TestSampleInstruments : public QObject {
                         steepest = i > 0 ? std::max(steepest, std::abs(s[i] - s[i - 1])) : 0;
                     }
                     const double cents =
-                        1200 * std::log2(measuredPitch(s) / equalTemperament(notes[k], a4));
+                        1200 * std::log2(*recordingPitch(path) / equalTemperament(notes[k], a4));
                     QVERIFY2(std::abs(cents) < 0.1,
                              qPrintable(QStringLiteral("%1: %2 cents").arg(path).arg(cents)));
                     // The loop join no steeper than the steps inside; no offset.

@@ -1,0 +1,23 @@
+#pragma once
+// Equal-tempered notes: the nearest one to a frequency at a reference A4, and distances in cents.
+
+#include <QString>
+
+namespace Notes {
+
+inline constexpr double kDefaultA4 = 440;
+inline constexpr double kLowestA4 = 400;
+inline constexpr double kHighestA4 = 480;
+
+struct Note {
+    QString name;     // "A4", "C#3" (sharps; octaves change at C)
+    double frequency; // Hz, at the reference
+    double cents;     // of the frequency asked about, from this note (+ sharp, - flat)
+};
+
+// How many cents frequency lies above reference.
+double centsFrom(double frequency, double reference);
+// The equal-tempered note nearest to frequency (> 0) at the reference A4.
+Note nearestNote(double frequency, double a4 = kDefaultA4);
+
+} // namespace Notes

@@ -1,0 +1,153 @@
+// The pitch detector on exact signals: each steady reading within a small fraction of a cent,
+// never an octave or a harmonic off, and no pitch at all in noise or silence. The strings'
+// targets are the pitches measured in their own recordings.
+#include "support/pitch/notes.h"
+#include "support/pitch/pitch_detector.h"
+#include "support/pitch/string_targets.h"
+#include "tests/support/support_fixture.h"
+#include "tools/instrument_folder.h"
+#include "tools/instrument_presets.h"
+#include "tools/string_synth.h"
+
+#include <cmath>
+#include <numeric>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Signal = std::vector<float>;
+
+// Harmonics 1 to 12 at 1/h, partial h with the weight given (all 1 by default), each fading
+// faster the higher it is, after a 3 ms attack.
+Signal tone(double f, int rate, double seconds, std::vector<double> weights = {}) {
+    weights.resize(12, 1.0);
+    Signal s(std::size_t(seconds * rate));
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const double t = double(i) / rate;
+        double v = 0;
+        for (int h = 1; h <= 12 && h * f < rate / 2.0; ++h)
+            v += weights[std::size_t(h - 1)] / h * std::exp(-t * (0.5 + 0.4 * h)) *
+                 std::sin(2 * M_PI * h * f * t);
+        s[i] = float(0.3 * std::min(1.0, t / 0.003) * v);
+    }
+    return s;
+}
+
+Signal sine(double f, int rate) {
+    return tone(f, rate, 1.5, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+}
+
+Signal fromPcm(const std::vector<int16_t>& pcm) {
+    Signal s(pcm.size());
+    std::transform(pcm.begin(), pcm.end(), s.begin(), [](int16_t x) { return x / 32768.0f; });
+    return s;
+}
+
+std::vector<PitchReading> readings(const Signal& s, int rate) {
+    PitchDetector detector(rate);
+    std::vector<PitchReading> r;
+    detector.feed(s.data(), s.size(), r);
+    return r;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Signal)
+
+class TestPitch : public QObject {
+    Q_OBJECT
+  private slots:
+    void readsTheSteadyPitch_data() {
+        QTest::addColumn<Signal>("signal");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<double>("frequency"); // 0: no pitch may be read at all
+        QTest::addColumn<double>("cents"); // how far a reading from 0.5 s on may lie while heard
+        const double sharp = std::exp2(3.7 / 1200);
+        QTest::newRow("sine A4") << sine(440, 48000) << 48000 << 440.0 << 0.01;
+        QTest::newRow("rich E2, 3.7 cents sharp")
+            << tone(82.41 * sharp, 48000, 1.5) << 48000 << 82.41 * sharp << 0.02;
+        QTest::newRow("B0 of a five-string bass")
+            << tone(30.87, 48000, 1.5) << 48000 << 30.87 << 0.02;
+        QTest::newRow("weak fundamental: A1 under a second harmonic ten times as strong")
+            << tone(55, 48000, 1.5, {0.2, 4, 1}) << 48000 << 55.0 << 0.02;
+        QTest::newRow("a plucked G3 from the maker's synthesis")
+            << fromPcm(StringSynth::plucked(196, 1.5, 7)) << 48000 << 196.0 << 0.05;
+        QTest::newRow("C8 at 192 kHz") << sine(4186.01, 192000) << 192000 << 4186.01 << 0.02;
+        QTest::newRow("E4 at 8 kHz") << tone(329.63, 8000, 1.5) << 8000 << 329.63 << 0.05;
+        std::mt19937 random(3);
+        std::normal_distribution<float> noise(0, 0.2f);
+        Signal hiss(48000);
+        for (float& x : hiss)
+            x = noise(random);
+        QTest::newRow("noise") << hiss << 48000 << 0.0 << 0.0;
+        QTest::newRow("silence") << Signal(48000, 0.0f) << 48000 << 0.0 << 0.0;
+    }
+    void readsTheSteadyPitch() {
+        QFETCH(Signal, signal);
+        QFETCH(int, rate);
+        QFETCH(double, frequency);
+        QFETCH(double, cents);
+        const std::vector<PitchReading> heard = readings(signal, rate);
+        QCOMPARE(qsizetype(heard.size()), qsizetype(signal.size() / std::size_t(rate / 200)));
+        for (const PitchReading& r : heard) {
+            // Heard: louder than -50 dBFS over the last 20 ms, about its mean.
+            const auto end = signal.begin() + std::ptrdiff_t(r.seconds * rate);
+            const std::vector<double> last(end - rate / 50, end);
+            const double mean =
+                std::accumulate(last.begin(), last.end(), 0.0) / double(last.size());
+            double power = 0;
+            for (double x : last)
+                power += (x - mean) * (x - mean) / double(last.size());
+            if (frequency == 0)
+                QCOMPARE(r.frequency, 0.0);
+            else if (r.seconds >= 0.5 && power > 1e-5)
+                QVERIFY2(
+                    r.frequency > 0 && std::abs(Notes::centsFrom(r.frequency, frequency)) <= cents,
+                    qPrintable(QStringLiteral("%1 Hz at %2 s").arg(r.frequency).arg(r.seconds)));
+        }
+    }
+
+    void notesAreNamedAtTheReference() {
+        const Notes::Note a = Notes::nearestNote(440 * std::exp2(4.5 / 1200));
+        QCOMPARE(a.name, u"A4"_s);
+        QVERIFY(std::abs(a.cents - 4.5) < 1e-9);
+        QCOMPARE(Notes::nearestNote(30.87).name, u"B0"_s);
+        QCOMPARE(Notes::nearestNote(277.18).name, u"C#4"_s);
+        QCOMPARE(Notes::nearestNote(4186.01).name, u"C8"_s);
+        QCOMPARE(Notes::nearestNote(442, 442).name, u"A4"_s);
+        QCOMPARE(Notes::nearestNote(415, 440).name, u"G#4"_s);
+    }
+
+    void theTargetsAreTheRecordingsOwnPitches() {
+        QTemporaryDir tunes;
+        Maker::Instrument guitar = Maker::findPreset(u"guitar"_s)->instrument;
+        guitar.a4 = 442;
+        QCOMPARE(Maker::writeInstrument(guitar, tunes.path(), Maker::Existing::Keep).status,
+                 Maker::Written::Made);
+        std::vector<double> targets;
+        for (int k = 0; k < guitar.notes.size(); ++k) {
+            const QString file = QStringLiteral("%1/Guitar/%2-%3.wav")
+                                     .arg(tunes.path())
+                                     .arg(k + 1)
+                                     .arg(guitar.notes[k]);
+            const std::optional<double> pitch = recordingPitch(file);
+            QVERIFY2(pitch, qPrintable(file));
+            const Notes::Note note = Notes::nearestNote(*pitch, 442);
+            QCOMPARE(note.name, guitar.notes[k]);
+            QVERIFY2(std::abs(note.cents) < 0.1, qPrintable(QString::number(note.cents)));
+            targets.push_back(*pitch);
+        }
+        QVERIFY(!recordingPitch(tunes.path() + u"/Guitar/tuner.ini"_s));
+        // D3 heard 4.5 cents flat: the third string, named at the reference.
+        const StringMatch match = nearestString(targets, targets[2] * std::exp2(-4.5 / 1200), 442);
+        QCOMPARE(match.string, 2);
+        QCOMPARE(match.note, u"D3"_s);
+        QVERIFY(std::abs(match.cents + 4.5) < 1e-9);
+        QCOMPARE(nearestString({}, 440).string, -1);
+    }
+};
+
+QTEST_MAIN(TestPitch)
+#include "test_pitch.moc"
