@@ -12,8 +12,11 @@ constexpr double kQuietestPower = 1e-7;
 // How periodic the sound must be to be read as a pitch: noise stays well below.
 constexpr double kLeastClarity = 0.75;
 // A lag at two or three times the period wins where the sound matches itself clearly better
-// there: the period was a strong harmonic's.
-constexpr double kMultipleMargin = 0.01;
+// there: the period was a strong harmonic's. Where that lag is the period of the note already
+// heard, a little better is enough: a string keeps its note while its fundamental fades below
+// its second harmonic, and a new note is not taken an octave low in its attack.
+constexpr double kMultipleMargin = 0.05;
+constexpr double kSameNoteMargin = 0.01;
 // A coarse period this far (in cents) from the note's is a new note.
 constexpr double kNewNoteCents = 35;
 // The last refinement follows one harmonic's phase over windows of this many periods: far enough
@@ -219,7 +222,10 @@ double PitchDetector::coarsePeriod(std::size_t available, double& clarity) {
         if (best <= 0 || best >= maxLag)
             continue;
         const auto [lag, value] = refined(best);
-        if (value > chosenValue + kMultipleMargin && value > clarity) {
+        const bool sameNote =
+            notePeriod_ > 0 && std::abs(1200 * std::log2(lag / notePeriod_)) < kNewNoteCents;
+        if (value > chosenValue + (sameNote ? kSameNoteMargin : kMultipleMargin) &&
+            value > clarity) {
             period = lag;
             clarity = value;
         }
