@@ -12,7 +12,7 @@ namespace {
 
 const char kHelp[] =
     "Usage: veltrosan-tuner-listen --file FILE.wav [--a4 HZ]\n"
-    "Hears the pitch of a recording, as the listening window hears the microphone.\n"
+    "Hears the pitch of a recording, moment by moment: note and cents.\n"
     "\n"
     "  --file FILE.wav   the recording to hear; one line every 5 ms:\n"
     "                    seconds frequency note cents (\"seconds 0 - -\" where no pitch is heard)\n"
