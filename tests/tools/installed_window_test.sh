@@ -22,8 +22,10 @@ lib="$tmp/prefix/lib/veltrosan-tuner"
 [ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/org.veltrosan.Tuner.png" ]
 [ -f "$tmp/prefix/share/man/man1/veltrosan-tuner.1.gz" ] && [ -f "$tmp/prefix/share/man/man1/veltrosan-tuner-make.1.gz" ]
 
-# Xvfb picks a free display itself and names it once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it once it is ready. Without -noreset it resets
+# when its last client leaves (a closed program, the closing helper), and a program started
+# during that reset, on a busy machine, finds no display and aborts.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 300); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "the virtual display did not start"; exit 1; }
@@ -56,7 +58,13 @@ start() {
     [ -n "$id" ] && break
     sleep 0.1
   done
-  [ -n "$id" ] || { echo "no window appeared (arguments: $*)"; cat "$tmp/$shot.log"; exit 1; }
+  [ -n "$id" ] || {
+    echo "no window appeared (arguments: $*)"; cat "$tmp/$shot.log"
+    kill -0 "$xvfb" 2>/dev/null && echo "the virtual display runs; its log:" ||
+      echo "the virtual display has ended; its log:"
+    cat "$tmp/xvfb.log"
+    exit 1
+  }
   # Painted once the title strip and a dark peg show the resting picture and the switch its lit
   # one (the pegs and the switch are painted after the background).
   for _ in $(seq 300); do

@@ -71,7 +71,7 @@ try:
     subprocess.run(["dpkg-deb", "-x", deb, work.name], check=True)
     display_file = os.path.join(work.name, "display")
     with open(display_file, "w") as out:
-        start("Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        start("Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
               stdout=out, stderr=subprocess.DEVNULL)
     display = wait_for("the display", lambda: open(display_file).read().strip())
     bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
