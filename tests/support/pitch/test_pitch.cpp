@@ -94,7 +94,8 @@ class TestPitch : public QObject {
         for (const PitchReading& r : heard) {
             // Heard: louder than -50 dBFS over the last 20 ms, about its mean.
             const auto end = signal.begin() + std::ptrdiff_t(r.seconds * rate);
-            const std::vector<double> last(end - rate / 50, end);
+            const std::vector<double> last(
+                end - std::min<std::ptrdiff_t>(rate / 50, end - signal.begin()), end);
             const double mean =
                 std::accumulate(last.begin(), last.end(), 0.0) / double(last.size());
             double power = 0;
