@@ -15,21 +15,18 @@ add_custom_command(
   DEPENDS ${TUNER_MAN_SOURCES}/veltrosan-tuner.1.scd
   COMMENT "Writing the manual page of veltrosan-tuner"
   VERBATIM)
-add_custom_command(
-  OUTPUT ${TUNER_MAN_DIR}/veltrosan-tuner-make.1.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${TUNER_MAN_DIR}
-  COMMAND sh -c "'${HELP2MAN}' --no-info --no-discard-stderr --version-string='${PROJECT_VERSION}' --name='make an instrument folder for Veltrosan Tuner' --include='${TUNER_MAN_SOURCES}/veltrosan-tuner-make.h2m' '$<TARGET_FILE:veltrosan-tuner-make>' | gzip -9n > veltrosan-tuner-make.1.gz"
-  WORKING_DIRECTORY ${TUNER_MAN_DIR}
-  DEPENDS veltrosan-tuner-make ${TUNER_MAN_SOURCES}/veltrosan-tuner-make.h2m
-  COMMENT "Writing the manual page of veltrosan-tuner-make from its --help"
-  VERBATIM)
-add_custom_command(
-  OUTPUT ${TUNER_MAN_DIR}/veltrosan-tuner-listen.1.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${TUNER_MAN_DIR}
-  COMMAND sh -c "'${HELP2MAN}' --no-info --no-discard-stderr --version-string='${PROJECT_VERSION}' --name='hear the pitch of a string, note and cents' --include='${TUNER_MAN_SOURCES}/veltrosan-tuner-listen.h2m' '$<TARGET_FILE:veltrosan-tuner-listen>' | gzip -9n > veltrosan-tuner-listen.1.gz"
-  WORKING_DIRECTORY ${TUNER_MAN_DIR}
-  DEPENDS veltrosan-tuner-listen ${TUNER_MAN_SOURCES}/veltrosan-tuner-listen.h2m
-  COMMENT "Writing the manual page of veltrosan-tuner-listen from its --help"
-  VERBATIM)
+# A command's page from its own --help and the sections of docs/man/<command>.h2m.
+function(tuner_help2man_page command name)
+  add_custom_command(
+    OUTPUT ${TUNER_MAN_DIR}/${command}.1.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TUNER_MAN_DIR}
+    COMMAND sh -c "'${HELP2MAN}' --no-info --no-discard-stderr --version-string='${PROJECT_VERSION}' --name='${name}' --include='${TUNER_MAN_SOURCES}/${command}.h2m' '$<TARGET_FILE:${command}>' | gzip -9n > ${command}.1.gz"
+    WORKING_DIRECTORY ${TUNER_MAN_DIR}
+    DEPENDS ${command} ${TUNER_MAN_SOURCES}/${command}.h2m
+    COMMENT "Writing the manual page of ${command} from its --help"
+    VERBATIM)
+endfunction()
+tuner_help2man_page(veltrosan-tuner-make "make an instrument folder for Veltrosan Tuner")
+tuner_help2man_page(veltrosan-tuner-listen "hear the pitch of a string, note and cents")
 add_custom_target(manual-pages ALL DEPENDS ${TUNER_MAN_PAGES})
 install(FILES ${TUNER_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -20,19 +20,6 @@ void Tuner::runInstrumentSelection() {
     describeControls();
 }
 
-// The folder of the chosen instrument as the file system spells it: an entry whose name is not
-// valid text shows the best text the name allows and keeps the name itself beside it.
-QString Tuner::chosenInstrumentFolder() const {
-    const QString text = cboInstrument->currentText();
-    const int row = cboInstrument->currentIndex();
-    if (row >= 0 && cboInstrument->itemText(row) == text) {
-        const QVariant stored = cboInstrument->itemData(row);
-        if (stored.isValid())
-            return stored.toString();
-    }
-    return text;
-}
-
 // Keys in the open list. Moving with the arrow, page and end keys chooses the entry moved to at
 // once; Enter and Escape then close the list on it, as the platform's drop-down with an edit
 // field does, and run nothing more. Characters are discarded, so a letter jumps to no entry.

@@ -62,6 +62,19 @@ void Tuner::readOptionList(double optionCount) {
         cboOptions->addItem(option.text);
 }
 
+// The folder of the chosen instrument as the file system spells it: an entry whose name is not
+// valid text shows the best text the name allows and keeps the name itself beside it.
+QString Tuner::chosenInstrumentFolder() const {
+    const QString text = cboInstrument->currentText();
+    const int row = cboInstrument->currentIndex();
+    if (row >= 0 && cboInstrument->itemText(row) == text) {
+        const QVariant stored = cboInstrument->itemData(row);
+        if (stored.isValid())
+            return stored.toString();
+    }
+    return text;
+}
+
 void Tuner::cboInstrument_Click() {
     // Each step that can fail (a folder, picture or profile that cannot be read, an instrument
     // without options) is skipped and the selection goes on; the rest cannot fail.
