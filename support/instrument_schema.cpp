@@ -1,5 +1,9 @@
 #include "instrument_schema.h"
 
+#include "support/step.h"
+
+#include <cmath>
+
 namespace InstrumentFolder {
 namespace {
 
@@ -42,12 +46,32 @@ QString optionKey(int number) {
     return QLatin1String(OptionKeyPrefix) + QString::number(number);
 }
 
+QString optionNumber(const QString& key) {
+    const QLatin1String prefix(OptionKeyPrefix);
+    if (!key.startsWith(prefix, Qt::CaseInsensitive) || key.size() == prefix.size())
+        return {};
+    const QStringView digits = QStringView(key).sliced(prefix.size());
+    if (digits.front() == u'0')
+        return {};
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return {};
+    return digits.toString();
+}
+
 QString pegKey(int peg, PegProperty property) {
     return pegKeyNamed(peg, propertyName(property));
 }
 
 QString writtenPegKey(int peg, PegProperty property) {
     return pegKeyNamed(peg, property == PegProperty::Width ? "width" : propertyName(property));
+}
+
+int pegPixels(float value, bool isSize) {
+    const double low = isSize ? 0 : -32768;
+    if (!std::isfinite(value) || value <= low - 0.5 || value >= 32767.5)
+        throw StepFailed("peg area cannot take this value");
+    return int(std::lround(value));
 }
 
 } // namespace InstrumentFolder

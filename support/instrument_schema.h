@@ -31,6 +31,9 @@ QString recordingPattern(const QString& option);
 inline constexpr char OptionCountKey[] = "Options";
 inline constexpr char OptionKeyPrefix[] = "Option";
 QString optionKey(int number);
+// The number k of an option key "Option" + k (plain decimal digits, no leading zero, the prefix
+// in any case), or an empty text for any other key.
+QString optionNumber(const QString& key);
 
 enum class PegProperty { Top, Left, Height, Width };
 inline constexpr PegProperty PegProperties[] = {PegProperty::Top, PegProperty::Left,
@@ -40,5 +43,9 @@ inline constexpr PegProperty PegProperties[] = {PegProperty::Top, PegProperty::L
 QString pegKey(int peg, PegProperty property);
 // The same as "Make INI" writes it, which spells the width "width".
 QString writtenPegKey(int peg, PegProperty property);
+// A peg area holds whole pixels: a fractional value is rounded to the nearest pixel (halves away
+// from zero). Throws StepFailed for a value the area cannot take (not finite, a negative size,
+// beyond a 16-bit window coordinate).
+int pegPixels(float value, bool isSize);
 
 } // namespace InstrumentFolder

@@ -16,25 +16,6 @@
 
 using namespace AppModul;
 
-namespace {
-
-// The number k of an option key "Option" + k (plain decimal digits, no leading zero), or an
-// empty text for any other key.
-QString optionNumber(const QString& key) {
-    static const QString prefix = QLatin1String(InstrumentFolder::OptionKeyPrefix);
-    if (!key.startsWith(prefix, Qt::CaseInsensitive) || key.size() == prefix.size())
-        return {};
-    const QStringView digits = QStringView(key).sliced(prefix.size());
-    if (digits.front() == u'0')
-        return {};
-    for (const QChar c : digits)
-        if (c < u'0' || c > u'9')
-            return {};
-    return digits.toString();
-}
-
-} // namespace
-
 // The option list holds the values of "Option1" up to "Option" + (the largest whole number not
 // above N, plus 1), in key order, empty values left out; none for a negative N. Rather than
 // asking the profile for every number up to N (which never ends for N = 1e9), the keys the
@@ -50,7 +31,7 @@ void Tuner::readOptionList(double optionCount) {
     QList<Option> options;
     for (const ProfileFormat::Entry& entry :
          Commands::ReadProfileEntries(AppTitle, InstrumentIniFile)) {
-        const QString number = optionNumber(entry.key);
+        const QString number = InstrumentFolder::optionNumber(entry.key);
         if (!number.isEmpty() && number.toDouble() - 1 <= optionCount)
             options.append({number, entry.value});
     }

@@ -3,6 +3,7 @@
 #include "support/files/file_identity.h"
 #include "support/files/file_names.h"
 #include "support/files/folder_reading.h"
+#include "support/files/name_matching.h"
 #include "support/step.h"
 
 #include <QDir>
@@ -21,47 +22,6 @@ QString normalizedFolder(const QString& folder) {
     if (fileIdentity(absolute, FileKind::Folder).isEmpty())
         return {};
     return QDir::cleanPath(absolute);
-}
-
-void sortByName(QStringList& names) {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
-}
-
-// One character of a pattern against one of a name, without regard to letter case. Two ASCII
-// characters need no folding table (no other character folds to an ASCII one); any other pair
-// is folded as Qt folds it.
-bool sameIgnoringCase(QChar a, QChar b) {
-    if (a.unicode() < 0x80 && b.unicode() < 0x80) {
-        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-        return lower(a.unicode()) == lower(b.unicode());
-    }
-    return QStringView(&a, 1).compare(QStringView(&b, 1), Qt::CaseInsensitive) == 0;
-}
-
-// Greedy wildcard match with backtracking to the last "*": linear in practice, never
-// exponential. The name is any string view whose characters convert to QChar.
-template <typename Name> bool wildcardMatch(Name name, QStringView pattern) {
-    qsizetype n = 0, p = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && sameIgnoringCase(pattern[p], QChar(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
 }
 
 void showNames(QListWidget& list, const QStringList& texts) {
@@ -97,7 +57,7 @@ void DirectoryList::Refresh() {
         return;
     listed_ = stamp;
     QStringList names = FolderReading::entryNames(path_, true);
-    sortByName(names);
+    FileNames::sortAsListed(names);
     entries_.clear();
     const QString base = path_.endsWith(u'/') ? path_ : path_ + u'/';
     for (const QString& name : names)
@@ -147,7 +107,7 @@ void FileList::Refresh() {
     for (const QString& name : allFiles_)
         if (matches(name, pattern_))
             names_.append(name);
-    sortByName(names_);
+    FileNames::sortAsListed(names_);
     showNames(*this, names_);
 }
 
@@ -159,7 +119,7 @@ int FileList::countIn(const QString& folder) const {
         const QLatin1String name(stored);
         const bool ascii =
             std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
-        if (ascii ? wildcardMatch(name, pattern_)
+        if (ascii ? FileNames::matchesPattern(name, pattern_)
                   : matches(FileNames::fromFileSystem(stored), pattern_))
             ++count;
     });
@@ -178,7 +138,7 @@ QString FileList::FileName() const {
 }
 
 bool FileList::matches(const QString& name, const QString& pattern) {
-    return wildcardMatch(QStringView(name), pattern);
+    return FileNames::matchesPattern(name, pattern);
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {

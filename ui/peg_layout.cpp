@@ -8,38 +8,26 @@
 #include "support/profile/profile.h"
 #include "support/step.h"
 
-#include <cmath>
-
 using namespace AppModul;
 
 namespace {
 
 using InstrumentFolder::PegProperty;
 
-// A peg area holds whole pixels: a fractional value is rounded to the nearest pixel (halves
-// away from zero) and is written back as that whole number. A value the area cannot take (not
-// finite, a negative size, beyond a 16-bit window coordinate) fails.
-int pixels(float value, bool isSize) {
-    const double low = isSize ? 0 : -32768;
-    if (!std::isfinite(value) || value <= low - 0.5 || value >= 32767.5)
-        throw StepFailed("peg area cannot take this value");
-    return int(std::lround(value));
-}
-
 void apply(PictureBox& peg, PegProperty property, float value) {
     QRect g = peg.geometry();
     switch (property) {
     case PegProperty::Top:
-        g.moveTop(pixels(value, false));
+        g.moveTop(InstrumentFolder::pegPixels(value, false));
         break;
     case PegProperty::Left:
-        g.moveLeft(pixels(value, false));
+        g.moveLeft(InstrumentFolder::pegPixels(value, false));
         break;
     case PegProperty::Height:
-        g.setHeight(pixels(value, true));
+        g.setHeight(InstrumentFolder::pegPixels(value, true));
         break;
     case PegProperty::Width:
-        g.setWidth(pixels(value, true));
+        g.setWidth(InstrumentFolder::pegPixels(value, true));
         break;
     }
     peg.setGeometry(g);
