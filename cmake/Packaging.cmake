@@ -33,11 +33,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 # The linked libraries are found by dpkg-shlibdeps. What the program loads at run time is not:
-# SDL2 and libsndfile (opened when the first sound plays), Qt's platform plug-ins, and the
-# font the window asks for ("Arial", which fontconfig maps to Liberation Sans).
+# SDL2 and libsndfile (opened when the first sound plays), libpulse (asked before SDL starts,
+# see sound_server_check.h), Qt's platform plug-ins, and the font the window asks for ("Arial",
+# which fontconfig maps to Liberation Sans).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libsdl2-2.0-0, libsndfile1, qt6-qpa-plugins, fonts-liberation, fontconfig")
+    "libsdl2-2.0-0, libsndfile1, libpulse0, qt6-qpa-plugins, fonts-liberation, fontconfig")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "at-spi2-core, pulseaudio | pipewire-pulse")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

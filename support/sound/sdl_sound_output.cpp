@@ -2,6 +2,7 @@
 
 #include "generated/product.h"
 #include "support/sound/sound_libraries.h"
+#include "support/sound/sound_server_check.h"
 
 SdlSoundOutput::SdlSoundOutput(int bufferFrames, std::chrono::milliseconds retryInterval)
     : bufferFrames_(bufferFrames), retryInterval_(retryInterval) {}
@@ -61,6 +62,9 @@ void SdlSoundOutput::startHelper() {
 }
 
 void SdlSoundOutput::openDevice() {
+    const ServerDevices devices = pulseServerDevices();
+    if (devices == ServerDevices::NoSink || devices == ServerDevices::NoSource)
+        return; // SDL would crash on this server; a later call tries again
     const SoundLibraries& lib = soundLibraries();
     lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE);
     // SDL would take SIGINT and SIGTERM for an event queue nobody reads: the program could then

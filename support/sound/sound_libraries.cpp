@@ -40,7 +40,10 @@ SoundLibraries load() {
                     bind(sdl, "SDL_OpenAudioDevice", l.SDL_OpenAudioDevice) &&
                     bind(sdl, "SDL_PauseAudioDevice", l.SDL_PauseAudioDevice) &&
                     bind(sdl, "SDL_CloseAudioDevice", l.SDL_CloseAudioDevice) &&
-                    bind(sdl, "SDL_TLSCleanup", l.SDL_TLSCleanup);
+                    bind(sdl, "SDL_TLSCleanup", l.SDL_TLSCleanup) &&
+                    bind(sdl, "SDL_GetNumAudioDevices", l.SDL_GetNumAudioDevices) &&
+                    bind(sdl, "SDL_GetAudioDeviceStatus", l.SDL_GetAudioDeviceStatus) &&
+                    bind(sdl, "SDL_GetError", l.SDL_GetError);
     }
     // The libraries stay loaded for the life of the process.
     return l;

@@ -21,6 +21,10 @@ struct SoundLibraries {
     decltype(&::SDL_PauseAudioDevice) SDL_PauseAudioDevice = nullptr;
     decltype(&::SDL_CloseAudioDevice) SDL_CloseAudioDevice = nullptr;
     decltype(&::SDL_TLSCleanup) SDL_TLSCleanup = nullptr;
+    // For capture.
+    decltype(&::SDL_GetNumAudioDevices) SDL_GetNumAudioDevices = nullptr;
+    decltype(&::SDL_GetAudioDeviceStatus) SDL_GetAudioDeviceStatus = nullptr;
+    decltype(&::SDL_GetError) SDL_GetError = nullptr;
 };
 
 // Loads both libraries the first time it is called, on any thread (later callers wait for the

@@ -2,6 +2,7 @@
 #include "support/sound/mixer.h"
 #include "support/sound/recording_cache.h"
 #include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound_server_check.h"
 #include "support/sound/wav_decoder.h"
 #include "tests/support/support_fixture.h"
 
@@ -229,6 +230,27 @@ class TestSound : public QObject {
         const auto d = small.load(path(u"d.wav"_s));
         QVERIFY(small.load(path(u"e.wav"_s)));
         QVERIFY(small.load(path(u"d.wav"_s)).get() != d.get()); // d made room for e
+    }
+
+    // SDL would crash on a server without a sink or a source: such a server is told apart.
+    void aServerWithoutDevicesIsToldApart_data() {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<int>("devices");
+        QTest::newRow("none") << QByteArray("unix:/nonexistent") << int(ServerDevices::NoServer);
+        QTest::newRow("bare") << qgetenv("TUNER_TEST_BARE_SERVER") << int(ServerDevices::NoSource);
+        QTest::newRow("with a null sink") << QByteArray() << int(ServerDevices::Both);
+    }
+    void aServerWithoutDevicesIsToldApart() {
+        QFETCH(QByteArray, server);
+        QFETCH(int, devices);
+        if (qEnvironmentVariableIsEmpty("TUNER_TEST_BARE_SERVER"))
+            QSKIP("needs the sound servers of scripts/lib/sound-server.sh");
+        if (server.isEmpty())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", server);
+        QCOMPARE(int(pulseServerDevices()), devices);
+        qunsetenv("PULSE_SERVER");
     }
 };
 

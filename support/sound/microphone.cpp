@@ -1,0 +1,116 @@
+#include "microphone.h"
+
+#include "generated/product.h"
+#include "support/sound/sound_libraries.h"
+#include "support/sound/sound_server_check.h"
+
+namespace {
+// How often an open device is looked at to see whether it went away.
+constexpr std::chrono::milliseconds kWatchInterval(100);
+} // namespace
+
+Microphone::Microphone(Consumer consumer, std::chrono::milliseconds retryInterval)
+    : consumer_(std::move(consumer)), retryInterval_(retryInterval) {
+    thread_ = std::thread([this] { run(); });
+}
+
+Microphone::~Microphone() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+QString Microphone::describe(State state) {
+    switch (state) {
+    case State::Opening:
+        return QStringLiteral("Opening the microphone…");
+    case State::Listening:
+        return {};
+    case State::NoDevice:
+        return QStringLiteral("No microphone found. Trying again every second.");
+    case State::Refused:
+        return QStringLiteral("The microphone could not be opened (access refused or in use). "
+                              "Trying again every second.");
+    case State::Lost:
+        return QStringLiteral("The microphone went away. Trying again every second.");
+    }
+    return {};
+}
+
+void Microphone::run() {
+    const SoundLibraries& lib = soundLibraries();
+    unsigned device = 0;
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        lock.unlock();
+        if (!lib.haveSdl) {
+            state_ = State::NoDevice;
+        } else if (device == 0) {
+            device = open();
+        } else if (lib.SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
+            // Closed and the audio subsystem ended, so that the next attempt finds devices and
+            // sound servers anew.
+            lib.SDL_CloseAudioDevice(device);
+            lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            device = 0;
+            state_ = State::Lost;
+        }
+        lock.lock();
+        wake_.wait_for(lock, device != 0 ? kWatchInterval : retryInterval_,
+                       [this] { return stopping_; });
+    }
+    lock.unlock();
+    if (device != 0) {
+        lib.SDL_CloseAudioDevice(device);
+        lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    if (lib.haveSdl)
+        lib.SDL_TLSCleanup();
+}
+
+unsigned Microphone::open() {
+    switch (pulseServerDevices()) { // where SDL would crash, it is not started
+    case ServerDevices::NoSource:
+        state_ = State::NoDevice;
+        return 0;
+    case ServerDevices::NoSink:
+        state_ = State::Refused;
+        return 0;
+    default:
+        break;
+    }
+    const SoundLibraries& lib = soundLibraries();
+    lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE " Listen");
+    // SDL would take SIGINT and SIGTERM for an event queue nobody reads.
+    lib.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (lib.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        state_ = State::NoDevice;
+        return 0;
+    }
+    SDL_AudioSpec want{};
+    want.freq = kRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 1;
+    want.samples = 512;
+    want.callback = &Microphone::callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // SDL converts from whatever the device gives.
+    const SDL_AudioDeviceID device = lib.SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
+    if (device == 0) {
+        state_ = lib.SDL_GetNumAudioDevices(1) > 0 ? State::Refused : State::NoDevice;
+        lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
+    state_ = State::Listening;
+    lib.SDL_PauseAudioDevice(device, 0);
+    return device;
+}
+
+void Microphone::callback(void* user, unsigned char* stream, int bytes) {
+    auto* self = static_cast<Microphone*>(user);
+    self->consumer_(reinterpret_cast<const float*>(stream), std::size_t(bytes) / sizeof(float));
+}
