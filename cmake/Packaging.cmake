@@ -25,7 +25,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "pressing a peg plays that string's reference tone, looping or once. It comes"
   "with ukulele, guitar, bass, mandolin, banjo and violin, and the command"
   "veltrosan-tuner-make makes any other tuning at any reference pitch."
-  "Screen readers name every peg, and the keyboard presses them.")
+  "Screen readers name every peg, and the keyboard presses them. A second"
+  "window, ${TUNER_TITLE} Listen, hears the instrument through the microphone"
+  "and shows how many cents each string is from its reference tone.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Veltrosan Tuner developers <tuner@veltrosan.org>")

@@ -1,18 +1,25 @@
 // veltrosan-tuner-listen: hears a string and tells how far it is from its note.
 #include "generated/product.h"
 #include "listen/file_listening.h"
+#include "listen/listen_window.h"
+#include "support/instrument_schema.h"
 #include "support/pitch/notes.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QStringList>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
 const char kHelp[] =
-    "Usage: veltrosan-tuner-listen --file FILE.wav [--a4 HZ]\n"
-    "Hears the pitch of a recording, moment by moment: note and cents.\n"
+    "Usage: veltrosan-tuner-listen [--a4 HZ]\n"
+    "       veltrosan-tuner-listen --file FILE.wav [--a4 HZ]\n"
+    "Hears a string through the microphone and shows, in a window, which string of the\n"
+    "instrument it is and how many cents it is from that string's reference tone. With --file,\n"
+    "hears a recording instead, moment by moment: note and cents.\n"
     "\n"
     "  --file FILE.wav   the recording to hear; one line every 5 ms:\n"
     "                    seconds frequency note cents (\"seconds 0 - -\" where no pitch is heard)\n"
@@ -31,7 +38,14 @@ int badInput(const QString& problem) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    // Only the window needs a display: the file command runs anywhere.
+    bool window = true;
+    for (int i = 1; i < argc; ++i)
+        window = window && std::strcmp(argv[i], "--file") != 0 &&
+                 std::strcmp(argv[i], "--help") != 0 && std::strcmp(argv[i], "--version") != 0;
+    std::unique_ptr<QCoreApplication> application =
+        window ? std::make_unique<QApplication>(argc, argv)
+               : std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     QString file;
@@ -62,7 +76,11 @@ int main(int argc, char** argv) {
             return badInput(
                 QStringLiteral("--a4 is a frequency from 400 to 480 Hz, not '%1'").arg(value));
     }
-    if (file.isEmpty())
-        return badInput(QStringLiteral("--file FILE.wav is needed (see --help)"));
-    return listenToFile(file, a4, stdout, stderr) ? 0 : 2;
+    if (!file.isEmpty())
+        return listenToFile(file, a4, stdout, stderr) ? 0 : 2;
+    QApplication::setApplicationName(QStringLiteral(TUNER_TITLE " Listen"));
+    ListenWindow listening(InstrumentFolder::tunesFolder(QCoreApplication::applicationDirPath()),
+                           a4);
+    listening.show();
+    return QCoreApplication::exec();
 }

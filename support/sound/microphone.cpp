@@ -7,6 +7,9 @@
 namespace {
 // How often an open device is looked at to see whether it went away.
 constexpr std::chrono::milliseconds kWatchInterval(100);
+// SDL's audio is started and ended by one thread at a time (a second microphone of the same
+// program, as the benchmark has, would race it).
+std::mutex g_sdlAudio;
 } // namespace
 
 Microphone::Microphone(Consumer consumer, std::chrono::milliseconds retryInterval)
@@ -49,8 +52,10 @@ void Microphone::run() {
         if (!lib.haveSdl) {
             state_ = State::NoDevice;
         } else if (device == 0) {
+            std::lock_guard audio(g_sdlAudio);
             device = open();
         } else if (lib.SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
+            std::lock_guard audio(g_sdlAudio);
             // Closed and the audio subsystem ended, so that the next attempt finds devices and
             // sound servers anew.
             lib.SDL_CloseAudioDevice(device);
@@ -64,6 +69,7 @@ void Microphone::run() {
     }
     lock.unlock();
     if (device != 0) {
+        std::lock_guard audio(g_sdlAudio);
         lib.SDL_CloseAudioDevice(device);
         lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }

@@ -59,7 +59,6 @@ class TestListen : public QObject {
         QTest::newRow("reference too low") << QStringList{u"--a4"_s, u"399.9"_s, u"--file"_s, a4};
         QTest::newRow("reference too high") << QStringList{u"--file"_s, a4, u"--a4"_s, u"480.1"_s};
         QTest::newRow("reference not a number") << QStringList{u"--file"_s, a4, u"--a4"_s, u"A"_s};
-        QTest::newRow("no file") << QStringList{u"--a4"_s, u"440"_s};
         QTest::newRow("a value missing") << QStringList{u"--file"_s};
         QTest::newRow("unknown argument") << QStringList{u"--loud"_s};
     }

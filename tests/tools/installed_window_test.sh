@@ -19,6 +19,7 @@ cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 lib="$tmp/prefix/lib/veltrosan-tuner"
 [ -x "$lib/veltrosan-tuner" ] && [ -f "$lib/Tunes/Ukulele/all-off.bmp" ]
 [ -f "$tmp/prefix/share/applications/org.veltrosan.Tuner.desktop" ]
+[ -f "$tmp/prefix/share/applications/org.veltrosan.Tuner.Listen.desktop" ]
 [ -f "$tmp/prefix/share/icons/hicolor/32x32/apps/org.veltrosan.Tuner.png" ]
 [ -f "$tmp/prefix/share/man/man1/veltrosan-tuner.1.gz" ] && [ -f "$tmp/prefix/share/man/man1/veltrosan-tuner-make.1.gz" ]
 

@@ -2,9 +2,11 @@
 """Runs the tuner from the unpacked Debian package on a virtual display with the accessibility
 bus, and uses it as a screen reader user does: reads the names of its controls through AT-SPI,
 changes the instrument with the keyboard, reaches a peg with Tab, presses it with Space and hears
-its tone on the sound server; then closes the window, which must end the program.
+its tone on the sound server; then closes the window, which must end the program. Then the
+listening window: a string played into the sound server is read from its gauge, every control is
+reached with Tab, and closing the window ends it too.
 
-    screen_reader_test.py <package.deb> <close_window helper>
+    screen_reader_test.py <package.deb> <close_window helper> [screenshot of the listening window]
 """
 import math, os, struct, subprocess, sys, tempfile, time
 
@@ -130,8 +132,44 @@ try:
 
     subprocess.run([closer, "Veltrosan Tuner"], check=True, stdout=subprocess.DEVNULL)
     assert tuner.wait(timeout=20) == 0, "the program did not end cleanly"
+
+    # The listening window on the ukulele: string 3 (E4) played 4.5 cents flat into the sink,
+    # whose monitor is the default capture source.
+    listen = start(os.path.join(work.name, "usr/bin/veltrosan-tuner-listen"),
+                   env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+    app = wait_for("the listening window on the accessibility bus", lambda: next(
+        (a for a in desktop if a and a.name == "Veltrosan Tuner Listen"), None))
+    rate, e4 = 48000, 329.6276 * 2 ** (-4.5 / 1200)
+    tone = b"".join(struct.pack("<h", int(12000 * math.sin(2 * math.pi * e4 * n / rate)))
+                    for n in range(rate * 30))
+    player = start("pacat", "--raw", "--format=s16le", "--rate=48000", "--channels=1",
+                   stdin=subprocess.PIPE)
+    player.stdin.write(tone)
+    player.stdin.flush()
+
+    def gauge():
+        return next((a for a in tree(app) if a.name.startswith(("String ", "Nothing heard"))), None)
+
+    heard = wait_for("the string read from the gauge",
+                     lambda: gauge() and gauge().name.startswith("String 3, E4, ") and gauge().name)
+    cents = float(heard.split(", ")[2].split(" ")[0])
+    assert heard.endswith("cents flat") and abs(cents - 4.5) <= 0.5, heard
+    window = wait_for("the listening window", lambda: subprocess.run(
+        [closer, "--find", "Veltrosan Tuner Listen"], capture_output=True, text=True).stdout.split())
+    if len(sys.argv) > 3:
+        subprocess.run(["import", "-window", window[0], sys.argv[3]], check=True)
+    player.kill()
+    subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True)
+    reached = [focused(app)]  # Tab goes round the drop-down and the gauge (and the A4 for any note)
+    for _ in range(2):
+        key("Tab")
+        reached.append(wait_for("the focus to move on", lambda: focused(app) != reached[-1] and focused(app)))
+    assert "Ukulele" in reached and any(n.startswith(("String", "Nothing")) for n in reached[1:]), reached
+    subprocess.run([closer, "Veltrosan Tuner Listen"], check=True, stdout=subprocess.DEVNULL)
+    assert listen.wait(timeout=20) == 0, "the listening window did not end cleanly"
     subprocess.run(["kill", bus_pid])
-    print("screen reader read the pegs, the switch and the drop-downs; Tab and Space played a peg")
+    print("screen reader read the pegs, the switch and the drop-downs; Tab and Space played a peg;"
+          " the listening window read a string played into the sound server")
 finally:
     for process in reversed(started):
         if process.poll() is None:

@@ -1,0 +1,121 @@
+#include "listen_instrument.h"
+
+#include "generated/product.h"
+#include "support/files/file_access.h"
+#include "support/files/folder_reading.h"
+#include "support/files/name_matching.h"
+#include "support/instrument_schema.h"
+#include "support/numeric_value.h"
+#include "support/picture/bitmap_file.h"
+#include "support/profile/profile.h"
+#include "support/step.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kSection = QStringLiteral(TUNER_TITLE);
+
+QStringList recordingsIn(const QString& folder, const QString& pattern) {
+    QStringList names = FolderReading::entryNames(folder, false);
+    names.erase(std::remove_if(
+                    names.begin(), names.end(),
+                    [&](const QString& name) { return !FileNames::matchesPattern(name, pattern); }),
+                names.end());
+    FileNames::sortAsListed(names);
+    return names;
+}
+
+// The first sound option the tuner offers for the profile (the one of the lowest number), or
+// the empty text.
+QString firstOption(const QString& profile) {
+    using namespace InstrumentFolder;
+    const double count = NumericValue(Commands::ReadProfileString(
+        kSection, QLatin1String(OptionCountKey), profile, QStringLiteral("0")));
+    if (count == 0 || !(count >= 0))
+        return {};
+    QString first, firstNumber;
+    for (const ProfileFormat::Entry& entry : Commands::ReadProfileEntries(kSection, profile)) {
+        const QString number = optionNumber(entry.key);
+        if (number.isEmpty() || number.toDouble() - 1 > count)
+            continue;
+        if (firstNumber.isEmpty() || number.size() < firstNumber.size() ||
+            (number.size() == firstNumber.size() && number < firstNumber)) {
+            first = entry.value;
+            firstNumber = number;
+        }
+    }
+    return first;
+}
+
+void readPegLayout(const QString& profile, std::array<QRect, 6>& pegs) {
+    using namespace InstrumentFolder;
+    attempt([&] { // as the tuner does, the reading ends at a value a peg cannot take
+        for (int n = 1; n <= 6; ++n) {
+            QRect& peg = pegs[std::size_t(n - 1)];
+            for (const PegProperty property : PegProperties) {
+                const float value = float(NumericValue(Commands::ReadProfileString(
+                    kSection, pegKey(n, property), profile, QStringLiteral("0"))));
+                const bool isSize =
+                    property == PegProperty::Height || property == PegProperty::Width;
+                const int pixels = pegPixels(value, isSize);
+                switch (property) {
+                case PegProperty::Top:
+                    peg.moveTop(pixels);
+                    break;
+                case PegProperty::Left:
+                    peg.moveLeft(pixels);
+                    break;
+                case PegProperty::Height:
+                    peg.setHeight(pixels);
+                    break;
+                case PegProperty::Width:
+                    peg.setWidth(pixels);
+                    break;
+                }
+            }
+        }
+    });
+}
+
+} // namespace
+
+QStringList listenInstruments(const QString& tunes) {
+    QStringList folders = FolderReading::entryNames(tunes, true);
+    FileNames::sortAsListed(folders);
+    const QString pattern = QLatin1String(InstrumentFolder::RecordingPattern);
+    folders.erase(std::remove_if(folders.begin(), folders.end(),
+                                 [&](const QString& name) {
+                                     return recordingsIn(tunes + name + u'/', pattern).isEmpty();
+                                 }),
+                  folders.end());
+    return folders;
+}
+
+ListenInstrument readListenInstrument(const QString& folder) {
+    using namespace InstrumentFolder;
+    const QString plainProfile = folder + QLatin1String(ProfileFileName);
+    const QString option = firstOption(plainProfile);
+    const auto own = [&](const char* plainName) -> QString {
+        return folder + optionFileName(option, QLatin1String(plainName));
+    };
+    // The plain pictures win over the option's own; the option's own profile wins.
+    const auto picture = [&](const char* plainName) {
+        const QString plain = folder + QLatin1String(plainName);
+        QImage image;
+        attempt([&] {
+            image = loadBitmapFile(
+                option.isEmpty() || Commands::FileExists(plain) ? plain : own(plainName));
+        });
+        return image;
+    };
+    ListenInstrument instrument;
+    for (const QString& name : recordingsIn(folder, recordingPattern(option)))
+        instrument.recordings.append(folder + name);
+    instrument.lit = picture(AllOnFileName);
+    instrument.dark = picture(AllOffFileName);
+    const QString ownProfile = own(ProfileFileName);
+    readPegLayout(!option.isEmpty() && Commands::FileExists(ownProfile) ? ownProfile : plainProfile,
+                  instrument.pegs);
+    return instrument;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Hears the microphone: its samples, on the capture thread, go through the pitch detector and
+// the needle's smoothing; the window takes the latest result whenever it draws.
+
+#include "listen/needle.h"
+#include "support/pitch/pitch_detector.h"
+#include "support/sound/microphone.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class Listener {
+  public:
+    struct Latest {
+        Microphone::State state = Microphone::State::Opening;
+        NeedleReading needle;
+        std::uint64_t readings = 0; // taken since the start: tells a new result from the last
+    };
+
+    explicit Listener(double lowestHz);
+    ~Listener();
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    // Listens down to lowestHz from now on (the window sized to it): a new instrument.
+    void setLowestNote(double lowestHz);
+    Latest latest() const;
+
+  private:
+    void take(const float* samples, std::size_t count);
+
+    mutable std::mutex mutex_; // guards everything below but the microphone
+    std::unique_ptr<PitchDetector> detector_;
+    std::vector<PitchReading> readings_;
+    NeedleSmoother smoother_;
+    Latest latest_;
+    // Last: it starts once the rest exists and stops before the rest goes.
+    Microphone microphone_;
+};
