@@ -5,7 +5,9 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -22,27 +24,48 @@ CentsGauge::CentsGauge(QWidget* parent) : QWidget(parent) {
     static const bool installed = (QAccessible::installFactory(&gaugeAccessible), true);
     Q_UNUSED(installed);
     setMinimumSize(200, 70);
-    setFocusPolicy(Qt::TabFocus); // a screen reader user reaches it to hear it
+    setAttribute(Qt::WA_OpaquePaintEvent); // the scale's picture covers it all
+    setFocusPolicy(Qt::TabFocus);          // a screen reader user reaches it to hear it
 }
 
 void CentsGauge::setCents(std::optional<double> cents) {
-    if (cents == cents_)
-        return;
+    // Painted again only where the needle moves by a visible step or changes its colour, and
+    // only the strips of the old and the new needle.
+    const auto drawn = [this](std::optional<double> c) {
+        const double step = 2 * kRange / std::max(1, width() * 4); // a quarter pixel
+        return std::pair{c ? std::lround(std::clamp(*c, -kRange, kRange) / step) : LONG_MIN,
+                         c && std::abs(*c) <= kInTuneCents};
+    };
+    const bool visible = drawn(cents) != drawn(cents_);
+    const bool greyChanged = cents.has_value() != cents_.has_value();
+    const QRect before = needleStrip();
     cents_ = cents;
-    update();
+    if (greyChanged)
+        update();
+    else if (visible)
+        update(before.united(needleStrip()).intersected(rect()));
 }
 
-void CentsGauge::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPalette::ColorGroup group = cents_ ? QPalette::Active : QPalette::Disabled;
+QRectF CentsGauge::scaleArea() const {
+    return QRectF(rect()).adjusted(12, 8, -12, -22);
+}
+
+double CentsGauge::xOf(double cents) const {
+    const QRectF scale = scaleArea();
+    return scale.center().x() + std::clamp(cents, -kRange, kRange) / kRange * scale.width() / 2;
+}
+
+QRect CentsGauge::needleStrip() const {
+    const double x = xOf(cents_.value_or(0.0));
+    return QRect(int(std::floor(x)) - 3, 0, 7, height());
+}
+
+void CentsGauge::drawScale(QPainter& painter, bool heard) const {
+    const QPalette::ColorGroup group = heard ? QPalette::Active : QPalette::Disabled;
     const QColor ink = palette().color(group, QPalette::WindowText);
-    const QRectF scale = QRectF(rect()).adjusted(12, 8, -12, -22);
-    const auto xOf = [&](double cents) {
-        return scale.center().x() + cents / kRange * scale.width() / 2;
-    };
+    const QRectF scale = scaleArea();
     // The in-tune zone.
-    const QColor zone = cents_ ? QColor(60, 170, 80) : palette().color(group, QPalette::Mid);
+    const QColor zone = heard ? QColor(60, 170, 80) : palette().color(group, QPalette::Mid);
     painter.fillRect(QRectF(QPointF(xOf(-kInTuneCents), scale.top()),
                             QPointF(xOf(kInTuneCents), scale.bottom())),
                      zone);
@@ -50,20 +73,38 @@ void CentsGauge::paintEvent(QPaintEvent*) {
     painter.setPen(ink);
     for (int c = -50; c <= 50; c += 5) {
         const bool major = c % 25 == 0;
-        const double length = major         ? scale.height() * 0.45
-                              : c % 10 == 0 ? scale.height() * 0.25
-                                            : 0;
-        if (length == 0)
+        if (!major && c % 10 != 0)
             continue;
+        const double length = scale.height() * (major ? 0.45 : 0.25);
         painter.drawLine(QPointF(xOf(c), scale.bottom()), QPointF(xOf(c), scale.bottom() - length));
         if (major)
             painter.drawText(QRectF(xOf(c) - 20, scale.bottom() + 2, 40, 18), Qt::AlignCenter,
                              c > 0 ? u'+' + QString::number(c) : QString::number(c));
     }
     painter.drawLine(scale.bottomLeft(), scale.bottomRight());
+}
+
+void CentsGauge::paintEvent(QPaintEvent*) {
+    // The scale is drawn once for each size and state, and each frame copies it.
+    const bool heard = cents_.has_value();
+    QPixmap& scale = heard ? activeScale_ : greyScale_;
+    const QSize pixels = size() * devicePixelRatio();
+    if (scale.size() != pixels) {
+        scale = QPixmap(pixels);
+        scale.setDevicePixelRatio(devicePixelRatio());
+        scale.fill(palette().color(QPalette::Window));
+        QPainter painter(&scale);
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawScale(painter, heard);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, scale);
     // The needle, at rest in the middle while nothing is heard.
-    const double at = xOf(std::clamp(cents_.value_or(0.0), -kRange, kRange));
-    const bool inTune = cents_ && std::abs(*cents_) <= kInTuneCents;
-    painter.setPen(QPen(cents_ ? (inTune ? QColor(20, 120, 40) : QColor(200, 40, 30)) : ink, 3));
-    painter.drawLine(QPointF(at, scale.top()), QPointF(at, scale.bottom()));
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = scaleArea();
+    const double at = xOf(cents_.value_or(0.0));
+    const bool inTune = heard && std::abs(*cents_) <= kInTuneCents;
+    const QColor ink = palette().color(QPalette::Disabled, QPalette::WindowText);
+    painter.setPen(QPen(heard ? (inTune ? QColor(20, 120, 40) : QColor(200, 40, 30)) : ink, 3));
+    painter.drawLine(QPointF(at, area.top()), QPointF(at, area.bottom()));
 }

@@ -3,8 +3,12 @@
 // rest in the middle, while nothing is heard. To a screen reader it is an indicator whose name
 // says what the gauge shows ("String 2, A2, 4.5 cents flat").
 
+#include <QPixmap>
+#include <QRect>
 #include <QWidget>
 #include <optional>
+
+class QPainter;
 
 class CentsGauge : public QWidget {
     Q_OBJECT
@@ -20,5 +24,11 @@ class CentsGauge : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    QRectF scaleArea() const;
+    double xOf(double cents) const;
+    QRect needleStrip() const;
+    void drawScale(QPainter& painter, bool heard) const;
+
     std::optional<double> cents_;
+    QPixmap activeScale_, greyScale_; // the scale without the needle, at the gauge's size
 };

@@ -9,6 +9,7 @@ void HeadView::setPictures(const QImage& dark, const QImage& lit,
     dark_ = dark;
     lit_ = lit;
     pegs_ = pegs;
+    scaledDark_ = scaledLit_ = QImage();
     update();
 }
 
@@ -22,20 +23,27 @@ void HeadView::setLitString(int string) {
 void HeadView::paintEvent(QPaintEvent*) {
     if (dark_.isNull())
         return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // The picture keeps its proportions, centred in the view.
+    // The picture keeps its proportions, centred in the view; it is scaled once for the view's
+    // size, and each paint only copies.
     const QSize size = dark_.size().scaled(this->size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-    painter.drawImage(target, dark_);
-    if (litString_ < 0 || litString_ >= int(pegs_.size()) || lit_.isNull())
+    if (scaledDark_.size() != size) {
+        scaledDark_ = dark_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaledLit_ = lit_.isNull()
+                         ? QImage()
+                         : lit_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QPainter painter(this);
+    const QPoint origin((width() - size.width()) / 2, (height() - size.height()) / 2);
+    painter.drawImage(origin, scaledDark_);
+    if (litString_ < 0 || litString_ >= int(pegs_.size()) || scaledLit_.isNull())
         return;
     const QRect peg = pegs_[std::size_t(litString_)].intersected(lit_.rect());
     if (peg.isEmpty())
         return;
-    const double sx = double(target.width()) / dark_.width(),
-                 sy = double(target.height()) / dark_.height();
-    painter.drawImage(QRectF(target.x() + peg.x() * sx, target.y() + peg.y() * sy, peg.width() * sx,
-                             peg.height() * sy),
-                      lit_, peg);
+    const double sx = double(size.width()) / lit_.width(),
+                 sy = double(size.height()) / lit_.height();
+    const QRect scaled = QRectF(peg.x() * sx, peg.y() * sy, peg.width() * sx, peg.height() * sy)
+                             .toAlignedRect()
+                             .intersected(scaledLit_.rect());
+    painter.drawImage(origin + scaled.topLeft(), scaledLit_, scaled);
 }

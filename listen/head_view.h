@@ -21,6 +21,7 @@ class HeadView : public QWidget {
 
   private:
     QImage dark_, lit_;
+    QImage scaledDark_, scaledLit_; // at the view's size
     std::array<QRect, 6> pegs_{};
     int litString_ = -1;
 };

@@ -22,6 +22,9 @@
 
 namespace {
 
+constexpr int kFrameMs = 33;
+constexpr int kTextIntervalMs = 250;
+
 // A string may be tuned this far below its target and still be heard (a fifth).
 constexpr double kSlackCents = 700;
 
@@ -90,7 +93,7 @@ ListenWindow::ListenWindow(const QString& tunes, double a4) : tunes_(tunes) {
     cboInstrument->setCurrentIndex(std::max(0, ukulele));
     connect(cboInstrument, &QComboBox::currentIndexChanged, this,
             [this] { cboInstrument_Click(); });
-    connect(spinA4, &QDoubleSpinBox::valueChanged, this, [this] { shownReadings_ = 0; });
+    connect(spinA4, &QDoubleSpinBox::valueChanged, this, [this] { shownNeedle_.reset(); });
     connect(cboInstrument, &QComboBox::currentIndexChanged, a4Label, [this, a4Label](int index) {
         a4Label->setVisible(index == 0);
         spinA4->setVisible(index == 0);
@@ -107,7 +110,16 @@ ListenWindow::ListenWindow(const QString& tunes, double a4) : tunes_(tunes) {
     lblCents->setText(QStringLiteral("-50.0 cents"));
     lblFrequency->setText(QStringLiteral("4186.01 Hz"));
     lblMicrophone->setText(Microphone::describe(Microphone::State::Refused));
+    // The places are fixed with it: a new text then costs no layout of the window. The reference
+    // A4 keeps its place while it is hidden.
+    for (QWidget* a4 : {static_cast<QWidget*>(a4Label), static_cast<QWidget*>(spinA4)}) {
+        QSizePolicy policy = a4->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        a4->setSizePolicy(policy);
+    }
     setFixedSize(sizeHint());
+    grid->activate();
+    grid->setEnabled(false);
     frameTimer_ = new QTimer(this);
     connect(frameTimer_, &QTimer::timeout, this, [this] { showLatest(); });
     showNothingHeard();
@@ -126,9 +138,10 @@ void ListenWindow::paintEvent(QPaintEvent* event) {
 void ListenWindow::startListening() {
     listener_ = std::make_unique<Listener>(PitchDetector::kLowestNote);
     measureStrings();
-    // Drawn at the display's rate at most: the listener holds the newest reading.
+    // Drawn at the display's rate, and at most 30 times a second: the needle moves smoothly
+    // at that rate, and the listener holds the newest reading.
     const double rate = screen() ? screen()->refreshRate() : 60;
-    frameTimer_->start(std::max(8, int(std::lround(1000 / std::max(rate, 1.0)))));
+    frameTimer_->start(std::max(kFrameMs, int(std::lround(1000 / std::max(rate, 1.0)))));
     showLatest();
 }
 
@@ -147,7 +160,7 @@ ListenWindow::~ListenWindow() {
 void ListenWindow::cboInstrument_Click() {
     targets_.clear();
     stringOfTarget_.clear();
-    shownReadings_ = 0;
+    shownNeedle_.reset();
     if (measuring_.valid())
         measuring_.wait(); // the measurements share one cache; one runs at a time
     const QVariant folder = cboInstrument->currentData();
@@ -185,9 +198,11 @@ void ListenWindow::showLatest() {
     if (lblMicrophone->text() != problem)
         lblMicrophone->setText(problem);
     lblMicrophone->setVisible(!problem.isEmpty());
-    if (latest.readings == shownReadings_)
+    // Nothing is drawn while the needle stays where it is (silence, a steady note).
+    if (shownNeedle_ && shownNeedle_->heard == latest.needle.heard &&
+        shownNeedle_->frequency == latest.needle.frequency)
         return;
-    shownReadings_ = latest.readings;
+    shownNeedle_ = latest.needle;
     const bool anyNote = cboInstrument->currentIndex() == 0;
     if (!latest.needle.heard || (!anyNote && targets_.empty())) {
         showNothingHeard();
@@ -209,19 +224,33 @@ void ListenWindow::showLatest() {
     }
     head->setLitString(stringNumber - 1);
     gauge->setCents(cents);
-    lblNote->setText(stringNumber > 0 ? QStringLiteral("String %1  %2").arg(stringNumber).arg(note)
-                                      : note);
-    lblCents->setText(shownCents(cents) + QStringLiteral(" cents"));
-    lblFrequency->setText(QString::number(frequency, 'f', 2) + QStringLiteral(" Hz"));
+    const QString noteText =
+        stringNumber > 0 ? QStringLiteral("String %1  %2").arg(stringNumber).arg(note) : note;
+    // The needle follows every frame; the figures change a few times a second, as fast as they
+    // can be read (and each change of a text costs a layout and a paint), and at once for a new
+    // note.
+    if (noteText != lblNote->text() || !textClock_.isValid() ||
+        textClock_.elapsed() >= kTextIntervalMs) {
+        textClock_.start();
+        setText(lblNote, noteText);
+        setText(lblCents, shownCents(cents) + QStringLiteral(" cents"));
+        setText(lblFrequency, QString::number(frequency, 'f', 2) + QStringLiteral(" Hz"));
+    }
     speak(spokenReading(stringNumber, note, cents), std::abs(cents) <= kInTuneCents);
+}
+
+void ListenWindow::setText(QLabel* label, const QString& text) {
+    if (label->text() != text)
+        label->setText(text);
 }
 
 void ListenWindow::showNothingHeard() {
     head->setLitString(-1);
     gauge->setCents(std::nullopt);
-    lblNote->setText(QStringLiteral("–"));
-    lblCents->setText(QStringLiteral("Play a string"));
-    lblFrequency->clear();
+    textClock_.invalidate();
+    setText(lblNote, QStringLiteral("–"));
+    setText(lblCents, QStringLiteral("Play a string"));
+    setText(lblFrequency, {});
     speak(QStringLiteral("Nothing heard"), false);
 }
 

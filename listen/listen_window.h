@@ -2,12 +2,15 @@
 // The listening window: choose an instrument (or any note at a reference A4), play a string,
 // and see which string is heard and how far it is from that string's reference tone.
 
+#include "listen/needle.h"
 #include "listen/spoken_reading.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 #include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CentsGauge;
@@ -49,6 +52,7 @@ class ListenWindow : public QWidget {
     void showLatest();
     void showNothingHeard();
     void speak(const QString& text, bool inTune);
+    static void setText(QLabel* label, const QString& text);
 
     QString tunes_;
     std::unique_ptr<Listener> listener_; // from the first paint on
@@ -60,6 +64,7 @@ class ListenWindow : public QWidget {
     std::future<std::vector<double>> measuring_;
     std::vector<double> targets_;
     std::vector<int> stringOfTarget_;
-    std::uint64_t shownReadings_ = 0;
+    std::optional<NeedleReading> shownNeedle_; // none: draw anew
+    QElapsedTimer textClock_;                  // since the figures last changed
     Announcer announcer_;
 };

@@ -26,8 +26,6 @@ void Listener::take(const float* samples, std::size_t count) {
     std::lock_guard lock(mutex_);
     readings_.clear();
     detector_->feed(samples, count, readings_);
-    for (const PitchReading& reading : readings_) {
+    for (const PitchReading& reading : readings_)
         latest_.needle = smoother_.take(reading.frequency);
-        ++latest_.readings;
-    }
 }

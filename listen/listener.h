@@ -16,7 +16,6 @@ class Listener {
     struct Latest {
         Microphone::State state = Microphone::State::Opening;
         NeedleReading needle;
-        std::uint64_t readings = 0; // taken since the start: tells a new result from the last
     };
 
     explicit Listener(double lowestHz);
