@@ -9,14 +9,19 @@ namespace {
 
 // Below this level (about -70 dBFS) nothing is heard.
 constexpr double kQuietestPower = 1e-7;
-// How periodic the sound must be to be read as a pitch: noise stays well below.
-constexpr double kLeastClarity = 0.75;
+// How periodic the sound must be to be read as a pitch: noise stays well below. A plucked
+// string's attack repeats itself poorly for its first tens of milliseconds while its period is
+// already right (a guitar's E2 reaches 0.57 at 30 ms and 0.75 only at 55 ms).
+constexpr double kLeastClarity = 0.5;
 // A lag at two or three times the period wins where the sound matches itself clearly better
 // there: the period was a strong harmonic's. Where that lag is the period of the note already
 // heard, a little better is enough: a string keeps its note while its fundamental fades below
 // its second harmonic, and a new note is not taken an octave low in its attack.
-constexpr double kMultipleMargin = 0.05;
+constexpr double kMultipleMargin = 0.08;
 constexpr double kSameNoteMargin = 0.01;
+// A sound is named once it has lasted this long (seconds): before, its attack is mostly
+// transient, and a period read there is as often an octave or a fifth off as right.
+constexpr double kLeastSoundSeconds = 0.03;
 // A coarse period this far (in cents) from the note's is a new note.
 constexpr double kNewNoteCents = 35;
 // The last refinement follows one harmonic's phase over windows of this many periods: far enough
@@ -105,6 +110,17 @@ PitchReading PitchDetector::analyse() {
     const std::size_t history = std::min(written_, ring_.size());
     const std::size_t noteLength = std::min(history, written_ - noteStart_);
     const bool coarseDue = (written_ / std::size_t(hop_)) % kCoarseEvery == 0;
+    double hopPower = 0;
+    for (std::size_t i = 0; i < std::size_t(hop_); ++i)
+        hopPower += double(at(i)) * at(i);
+    if (hopPower / hop_ < kQuietestPower) { // the sound begins after the hop's last quiet sample
+        std::size_t loud = 0;
+        while (loud < std::size_t(hop_) && double(at(loud)) * at(loud) >= kQuietestPower)
+            ++loud;
+        soundStart_ = written_ - loud;
+    }
+    if (notePeriod_ <= 0 && double(written_ - soundStart_) < kLeastSoundSeconds * rate_)
+        return reading;
 
     // A note that goes on is followed on its history alone, which costs little.
     if (notePeriod_ > 0 && !coarseDue) {

@@ -69,8 +69,9 @@ class PitchDetector {
     std::size_t mask_ = 0;
     std::size_t written_ = 0; // samples taken since the stream began
     std::size_t sinceHop_ = 0;
-    std::size_t noteStart_ = 0; // where the note now heard began, in samples since the start
-    double notePeriod_ = 0;     // its period at the last reading (0: none heard)
-    int harmonic_ = 1;          // the harmonic whose phase is followed
+    std::size_t soundStart_ = 0; // where the sound now heard rose above silence
+    std::size_t noteStart_ = 0;  // where the note now heard began, in samples since the start
+    double notePeriod_ = 0;      // its period at the last reading (0: none heard)
+    int harmonic_ = 1;           // the harmonic whose phase is followed
     std::unique_ptr<Fft> fft_;
 };

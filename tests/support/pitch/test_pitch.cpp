@@ -9,6 +9,7 @@
 #include "tools/instrument_presets.h"
 #include "tools/string_synth.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <random>
@@ -108,6 +109,18 @@ class TestPitch : public QObject {
                     r.frequency > 0 && std::abs(Notes::centsFrom(r.frequency, frequency)) <= cents,
                     qPrintable(QStringLiteral("%1 Hz at %2 s").arg(r.frequency).arg(r.seconds)));
         }
+    }
+
+    // An attack is left unread: a sound is named 30 ms after it rises out of silence, not before.
+    void aSoundIsNamedOnceItHasLastedThirtyMilliseconds() {
+        Signal signal(9600, 0.0f);
+        const Signal a4 = sine(440, 48000);
+        signal.insert(signal.end(), a4.begin(), a4.begin() + 4800);
+        const std::vector<PitchReading> heard = readings(signal, 48000);
+        const auto named = std::find_if(heard.begin(), heard.end(),
+                                        [](const PitchReading& r) { return r.frequency > 0; });
+        QVERIFY(named != heard.end());
+        QCOMPARE(named->seconds, 0.23);
     }
 
     void notesAreNamedAtTheReference() {
