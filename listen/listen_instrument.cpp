@@ -56,23 +56,7 @@ void readPegLayout(const QString& profile, std::array<QRect, 6>& pegs) {
             for (const PegProperty property : PegProperties) {
                 const float value = float(NumericValue(Commands::ReadProfileString(
                     kSection, pegKey(n, property), profile, QStringLiteral("0"))));
-                const bool isSize =
-                    property == PegProperty::Height || property == PegProperty::Width;
-                const int pixels = pegPixels(value, isSize);
-                switch (property) {
-                case PegProperty::Top:
-                    peg.moveTop(pixels);
-                    break;
-                case PegProperty::Left:
-                    peg.moveLeft(pixels);
-                    break;
-                case PegProperty::Height:
-                    peg.setHeight(pixels);
-                    break;
-                case PegProperty::Width:
-                    peg.setWidth(pixels);
-                    break;
-                }
+                setPegProperty(peg, property, value);
             }
         }
     });

@@ -6,7 +6,6 @@
 #include "support/pitch/pitch_detector.h"
 #include "support/sound/microphone.h"
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>

@@ -67,11 +67,26 @@ QString writtenPegKey(int peg, PegProperty property) {
     return pegKeyNamed(peg, property == PegProperty::Width ? "width" : propertyName(property));
 }
 
-int pegPixels(float value, bool isSize) {
+void setPegProperty(QRect& area, PegProperty property, float value) {
+    const bool isSize = property == PegProperty::Height || property == PegProperty::Width;
     const double low = isSize ? 0 : -32768;
     if (!std::isfinite(value) || value <= low - 0.5 || value >= 32767.5)
         throw StepFailed("peg area cannot take this value");
-    return int(std::lround(value));
+    const int pixels = int(std::lround(value));
+    switch (property) {
+    case PegProperty::Top:
+        area.moveTop(pixels);
+        break;
+    case PegProperty::Left:
+        area.moveLeft(pixels);
+        break;
+    case PegProperty::Height:
+        area.setHeight(pixels);
+        break;
+    case PegProperty::Width:
+        area.setWidth(pixels);
+        break;
+    }
 }
 
 } // namespace InstrumentFolder

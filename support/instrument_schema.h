@@ -3,6 +3,7 @@
 // the names of a sound option's own files. The window reads folders by it and the instrument
 // maker writes them by it.
 
+#include <QRect>
 #include <QString>
 
 namespace InstrumentFolder {
@@ -43,9 +44,9 @@ inline constexpr PegProperty PegProperties[] = {PegProperty::Top, PegProperty::L
 QString pegKey(int peg, PegProperty property);
 // The same as "Make INI" writes it, which spells the width "width".
 QString writtenPegKey(int peg, PegProperty property);
-// A peg area holds whole pixels: a fractional value is rounded to the nearest pixel (halves away
-// from zero). Throws StepFailed for a value the area cannot take (not finite, a negative size,
-// beyond a 16-bit window coordinate).
-int pegPixels(float value, bool isSize);
+// Sets one property of a peg area. It holds whole pixels: a fractional value is rounded to the
+// nearest pixel (halves away from zero). Throws StepFailed for a value the area cannot take (not
+// finite, a negative size, beyond a 16-bit window coordinate); the area is then unchanged.
+void setPegProperty(QRect& area, PegProperty property, float value);
 
 } // namespace InstrumentFolder

@@ -14,25 +14,6 @@ namespace {
 
 using InstrumentFolder::PegProperty;
 
-void apply(PictureBox& peg, PegProperty property, float value) {
-    QRect g = peg.geometry();
-    switch (property) {
-    case PegProperty::Top:
-        g.moveTop(InstrumentFolder::pegPixels(value, false));
-        break;
-    case PegProperty::Left:
-        g.moveLeft(InstrumentFolder::pegPixels(value, false));
-        break;
-    case PegProperty::Height:
-        g.setHeight(InstrumentFolder::pegPixels(value, true));
-        break;
-    case PegProperty::Width:
-        g.setWidth(InstrumentFolder::pegPixels(value, true));
-        break;
-    }
-    peg.setGeometry(g);
-}
-
 int current(const PictureBox& peg, PegProperty property) {
     switch (property) {
     case PegProperty::Top:
@@ -54,7 +35,10 @@ void Tuner::ReadPegLayout(const QString& path) {
         for (const PegProperty property : InstrumentFolder::PegProperties) {
             const QString text = Commands::ReadProfileString(
                 AppTitle, InstrumentFolder::pegKey(n, property), path, QStringLiteral("0"));
-            apply(*picTuner[size_t(n - 1)], property, float(NumericValue(text)));
+            PictureBox& peg = *picTuner[size_t(n - 1)];
+            QRect area = peg.geometry();
+            InstrumentFolder::setPegProperty(area, property, float(NumericValue(text)));
+            peg.setGeometry(area);
         }
     }
 }

@@ -42,8 +42,22 @@ SoundLibraries load() {
                     bind(sdl, "SDL_CloseAudioDevice", l.SDL_CloseAudioDevice) &&
                     bind(sdl, "SDL_TLSCleanup", l.SDL_TLSCleanup) &&
                     bind(sdl, "SDL_GetNumAudioDevices", l.SDL_GetNumAudioDevices) &&
-                    bind(sdl, "SDL_GetAudioDeviceStatus", l.SDL_GetAudioDeviceStatus) &&
-                    bind(sdl, "SDL_GetError", l.SDL_GetError);
+                    bind(sdl, "SDL_GetAudioDeviceStatus", l.SDL_GetAudioDeviceStatus);
+    }
+    if (void* pulse = dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL)) {
+        l.havePulse = bind(pulse, "pa_mainloop_new", l.pa_mainloop_new) &&
+                      bind(pulse, "pa_mainloop_get_api", l.pa_mainloop_get_api) &&
+                      bind(pulse, "pa_mainloop_prepare", l.pa_mainloop_prepare) &&
+                      bind(pulse, "pa_mainloop_poll", l.pa_mainloop_poll) &&
+                      bind(pulse, "pa_mainloop_dispatch", l.pa_mainloop_dispatch) &&
+                      bind(pulse, "pa_mainloop_free", l.pa_mainloop_free) &&
+                      bind(pulse, "pa_context_new", l.pa_context_new) &&
+                      bind(pulse, "pa_context_connect", l.pa_context_connect) &&
+                      bind(pulse, "pa_context_get_state", l.pa_context_get_state) &&
+                      bind(pulse, "pa_context_get_server_info", l.pa_context_get_server_info) &&
+                      bind(pulse, "pa_context_disconnect", l.pa_context_disconnect) &&
+                      bind(pulse, "pa_context_unref", l.pa_context_unref) &&
+                      bind(pulse, "pa_operation_unref", l.pa_operation_unref);
     }
     // The libraries stay loaded for the life of the process.
     return l;

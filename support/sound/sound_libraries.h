@@ -1,8 +1,10 @@
 #pragma once
-// libSDL2 and libsndfile are loaded when sound is first needed, on the sound helper thread,
-// so that starting the program does not wait for them and the dozens of libraries they bring.
+// libSDL2, libsndfile and libpulse are loaded when sound is first needed, on the sound helper
+// thread, so that starting the program does not wait for them and the dozens of libraries they
+// bring.
 
 #include <SDL2/SDL.h>
+#include <pulse/pulseaudio.h>
 #include <sndfile.h>
 
 struct SoundLibraries {
@@ -24,7 +26,22 @@ struct SoundLibraries {
     // For capture.
     decltype(&::SDL_GetNumAudioDevices) SDL_GetNumAudioDevices = nullptr;
     decltype(&::SDL_GetAudioDeviceStatus) SDL_GetAudioDeviceStatus = nullptr;
-    decltype(&::SDL_GetError) SDL_GetError = nullptr;
+
+    // libpulse, to ask a PulseAudio server for its devices before SDL starts on it.
+    bool havePulse = false;
+    decltype(&::pa_mainloop_new) pa_mainloop_new = nullptr;
+    decltype(&::pa_mainloop_get_api) pa_mainloop_get_api = nullptr;
+    decltype(&::pa_mainloop_prepare) pa_mainloop_prepare = nullptr;
+    decltype(&::pa_mainloop_poll) pa_mainloop_poll = nullptr;
+    decltype(&::pa_mainloop_dispatch) pa_mainloop_dispatch = nullptr;
+    decltype(&::pa_mainloop_free) pa_mainloop_free = nullptr;
+    decltype(&::pa_context_new) pa_context_new = nullptr;
+    decltype(&::pa_context_connect) pa_context_connect = nullptr;
+    decltype(&::pa_context_get_state) pa_context_get_state = nullptr;
+    decltype(&::pa_context_get_server_info) pa_context_get_server_info = nullptr;
+    decltype(&::pa_context_disconnect) pa_context_disconnect = nullptr;
+    decltype(&::pa_context_unref) pa_context_unref = nullptr;
+    decltype(&::pa_operation_unref) pa_operation_unref = nullptr;
 };
 
 // Loads both libraries the first time it is called, on any thread (later callers wait for the

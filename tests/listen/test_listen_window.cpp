@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
@@ -91,6 +92,11 @@ class TestListenWindow : public QObject {
                      dark = HeadLayout::kPegAreas[1].center() / 2;
         QCOMPARE(qBlue(head.pixel(lit)), 200);
         QCOMPARE(qBlue(head.pixel(dark)), 100);
+        // Any note: the nearest note at the reference A4, with the reference to set.
+        window.cboInstrument->setCurrentIndex(0);
+        QVERIFY(window.spinA4->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(window.lblNote->text(), u"E4"_s, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(centsIn(window.lblCents->text()) - truth) <= 0.5, 5000);
         player.kill();
         player.waitForFinished();
 
