@@ -19,9 +19,14 @@ constexpr double kLeastClarity = 0.5;
 // its second harmonic, and a new note is not taken an octave low in its attack.
 constexpr double kMultipleMargin = 0.08;
 constexpr double kSameNoteMargin = 0.01;
+// That string still matches itself almost perfectly over its period, many times better than
+// over half of it (what is missing there is its odd harmonics). A sound that matches itself only
+// a few times better over the longer lag flutters at twice its period, as a bass's attack can:
+// the note heard is the shorter period's, and holding the longer would show it an octave low.
+constexpr double kSameNoteMismatchRatio = 4;
 // A sound is named once it has lasted this long (seconds): before, its attack is mostly
 // transient, and a period read there is as often an octave or a fifth off as right.
-constexpr double kLeastSoundSeconds = 0.03;
+constexpr double kLeastSoundSeconds = 0.02;
 // A coarse period this far (in cents) from the note's is a new note.
 constexpr double kNewNoteCents = 35;
 // The last refinement follows one harmonic's phase over windows of this many periods: far enough
@@ -238,8 +243,9 @@ double PitchDetector::coarsePeriod(std::size_t available, double& clarity) {
         if (best <= 0 || best >= maxLag)
             continue;
         const auto [lag, value] = refined(best);
-        const bool sameNote =
-            notePeriod_ > 0 && std::abs(1200 * std::log2(lag / notePeriod_)) < kNewNoteCents;
+        const bool sameNote = notePeriod_ > 0 &&
+                              std::abs(1200 * std::log2(lag / notePeriod_)) < kNewNoteCents &&
+                              1 - chosenValue > kSameNoteMismatchRatio * (1 - value);
         if (value > chosenValue + (sameNote ? kSameNoteMargin : kMultipleMargin) &&
             value > clarity) {
             period = lag;
