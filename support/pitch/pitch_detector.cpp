@@ -20,10 +20,13 @@ constexpr double kLeastClarity = 0.5;
 constexpr double kMultipleMargin = 0.08;
 constexpr double kSameNoteMargin = 0.01;
 // That string still matches itself almost perfectly over its period, many times better than
-// over half of it (what is missing there is its odd harmonics). A sound that matches itself only
-// a few times better over the longer lag flutters at twice its period, as a bass's attack can:
-// the note heard is the shorter period's, and holding the longer would show it an octave low.
+// over half of it (what is missing there is its odd harmonics). A young note that matches itself
+// only a few times better over the longer lag flutters at twice its period, as a bass's attack
+// can: the note heard is the shorter period's, and holding the longer would show it an octave
+// low. Past its attack the small margin holds alone: noise spoils the match at both lags alike,
+// and must not cost a fading low string its note.
 constexpr double kSameNoteMismatchRatio = 4;
+constexpr double kYoungNoteSeconds = 0.25;
 // A sound is named once it has lasted this long (seconds): before, its attack is mostly
 // transient, and a period read there is as often an octave or a fifth off as right.
 constexpr double kLeastSoundSeconds = 0.02;
@@ -245,7 +248,8 @@ double PitchDetector::coarsePeriod(std::size_t available, double& clarity) {
         const auto [lag, value] = refined(best);
         const bool sameNote = notePeriod_ > 0 &&
                               std::abs(1200 * std::log2(lag / notePeriod_)) < kNewNoteCents &&
-                              1 - chosenValue > kSameNoteMismatchRatio * (1 - value);
+                              (double(written_ - noteStart_) > kYoungNoteSeconds * rate_ ||
+                               1 - chosenValue > kSameNoteMismatchRatio * (1 - value));
         if (value > chosenValue + (sameNote ? kSameNoteMargin : kMultipleMargin) &&
             value > clarity) {
             period = lag;

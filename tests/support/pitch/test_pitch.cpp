@@ -55,6 +55,19 @@ Signal flutteringD2() {
     return s;
 }
 
+// E2 whose fundamental fades within a second below its doubled second harmonic, in steady noise
+// at -54 dBFS: at the end of the note its half period matches itself nearly as well as its period.
+Signal fadingE2InNoise() {
+    Signal s = tone(82.41, 48000, 2.5, {0, 2});
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0, 0.002);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const double t = i / 48000.0;
+        s[i] += float(0.3 * std::exp(-3 * t) * std::sin(2 * M_PI * 82.41 * t) + noise(random));
+    }
+    return s;
+}
+
 Signal fromPcm(const std::vector<int16_t>& pcm) {
     Signal s(pcm.size());
     std::transform(pcm.begin(), pcm.end(), s.begin(), [](int16_t x) { return x / 32768.0f; });
@@ -90,6 +103,8 @@ class TestPitch : public QObject {
             << tone(55, 48000, 1.5, {0.2, 4, 1}) << 48000 << 55.0 << 0.02;
         QTest::newRow("D2 after an attack fluttering at D1")
             << flutteringD2() << 48000 << 73.42 << 1.0;
+        QTest::newRow("E2 fading to its second harmonic in noise")
+            << fadingE2InNoise() << 48000 << 82.41 << 1.0;
         QTest::newRow("a plucked G3 from the maker's synthesis")
             << fromPcm(StringSynth::plucked(196, 1.5, 7)) << 48000 << 196.0 << 0.05;
         QTest::newRow("C8 at 192 kHz") << sine(4186.01, 192000) << 192000 << 4186.01 << 0.02;
