@@ -7,6 +7,7 @@
 #include "support/instrument_schema.h"
 #include "support/numeric_value.h"
 #include "support/picture/bitmap_file.h"
+#include "support/profile/offered_options.h"
 #include "support/profile/profile.h"
 #include "support/step.h"
 
@@ -26,26 +27,11 @@ QStringList recordingsIn(const QString& folder, const QString& pattern) {
     return names;
 }
 
-// The first sound option the tuner offers for the profile (the one of the lowest number), or
-// the empty text.
+// The first sound option the tuner offers for the profile, or the empty text.
 QString firstOption(const QString& profile) {
-    using namespace InstrumentFolder;
     const double count = NumericValue(Commands::ReadProfileString(
-        kSection, QLatin1String(OptionCountKey), profile, QStringLiteral("0")));
-    if (count == 0 || !(count >= 0))
-        return {};
-    QString first, firstNumber;
-    for (const ProfileFormat::Entry& entry : Commands::ReadProfileEntries(kSection, profile)) {
-        const QString number = optionNumber(entry.key);
-        if (number.isEmpty() || number.toDouble() - 1 > count)
-            continue;
-        if (firstNumber.isEmpty() || number.size() < firstNumber.size() ||
-            (number.size() == firstNumber.size() && number < firstNumber)) {
-            first = entry.value;
-            firstNumber = number;
-        }
-    }
-    return first;
+        kSection, QLatin1String(InstrumentFolder::OptionCountKey), profile, QStringLiteral("0")));
+    return count == 0 ? QString() : offeredOptions(kSection, profile, count).value(0);
 }
 
 void readPegLayout(const QString& profile, std::array<QRect, 6>& pegs) {

@@ -5,43 +5,16 @@
 #include "support/files/file_access.h"
 #include "support/instrument_schema.h"
 #include "support/numeric_value.h"
+#include "support/profile/offered_options.h"
 #include "support/profile/profile.h"
 #include "support/sound/sound.h"
 #include "support/step.h"
 #include "ui/list_controls.h"
 
 #include <QComboBox>
-#include <algorithm>
 #include <cmath>
 
 using namespace AppModul;
-
-// The option list holds the values of "Option1" up to "Option" + (the largest whole number not
-// above N, plus 1), in key order, empty values left out; none for a negative N. Rather than
-// asking the profile for every number up to N (which never ends for N = 1e9), the keys the
-// profile really holds are read in one pass and those in range are taken in order: the same
-// entries for every N, in the same short time.
-void Tuner::readOptionList(double optionCount) {
-    if (!(optionCount >= 0))
-        return;
-    struct Option {
-        QString number;
-        QString text;
-    };
-    QList<Option> options;
-    for (const ProfileFormat::Entry& entry :
-         Commands::ReadProfileEntries(AppTitle, InstrumentIniFile)) {
-        const QString number = InstrumentFolder::optionNumber(entry.key);
-        if (!number.isEmpty() && number.toDouble() - 1 <= optionCount)
-            options.append({number, entry.value});
-    }
-    std::sort(options.begin(), options.end(), [](const Option& a, const Option& b) {
-        return a.number.size() != b.number.size() ? a.number.size() < b.number.size()
-                                                  : a.number < b.number;
-    });
-    for (const Option& option : options)
-        cboOptions->addItem(option.text);
-}
 
 // The folder of the chosen instrument as the file system spells it: an entry whose name is not
 // valid text shows the best text the name allows and keeps the name itself beside it.
@@ -76,7 +49,7 @@ void Tuner::cboInstrument_Click() {
     TunerFiles->setPattern(QLatin1String(InstrumentFolder::RecordingPattern));
     if (!cboOptions->isHidden()) {
         cboOptions->clear();
-        readOptionList(optionCount);
+        cboOptions->addItems(offeredOptions(AppTitle, InstrumentIniFile, optionCount));
         if (cboOptions->count() > 0) {
             cboOptions->setCurrentIndex(0);
             attempt([&] { cboOptions_Click(); });

@@ -114,7 +114,6 @@ class Tuner : public QWidget, public Commands::TwipsWindow {
     void showChosenFiles(LayoutFailure layoutFailure);
     void darkenAllPegs();
     void useOffPictureAsBackground();
-    void readOptionList(double optionCount);
     QString chosenInstrumentFolder() const;
     bool instrumentListKey(const QKeyEvent& key);
     void runInstrumentSelection();
