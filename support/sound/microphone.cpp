@@ -1,8 +1,8 @@
 #include "microphone.h"
 
 #include "generated/product.h"
+#include "support/sound/sdl_audio_start.h"
 #include "support/sound/sound_libraries.h"
-#include "support/sound/sound_server_check.h"
 
 namespace {
 // How often an open device is looked at to see whether it went away.
@@ -78,24 +78,18 @@ void Microphone::run() {
 }
 
 unsigned Microphone::open() {
-    switch (pulseServerDevices()) { // where SDL would crash, it is not started
-    case ServerDevices::NoSource:
-        state_ = State::NoDevice;
-        return 0;
-    case ServerDevices::NoSink:
+    switch (startSdlAudio(TUNER_TITLE " Listen")) {
+    case SdlAudioStart::Started:
+        break;
+    case SdlAudioStart::NoSink: // a source may be there, but SDL cannot be started to open it
         state_ = State::Refused;
         return 0;
-    default:
-        break;
-    }
-    const SoundLibraries& lib = soundLibraries();
-    lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE " Listen");
-    // SDL would take SIGINT and SIGTERM for an event queue nobody reads.
-    lib.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (lib.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    case SdlAudioStart::NoSource:
+    case SdlAudioStart::Failed:
         state_ = State::NoDevice;
         return 0;
     }
+    const SoundLibraries& lib = soundLibraries();
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = AUDIO_F32SYS;

@@ -1,8 +1,8 @@
 #include "sdl_sound_output.h"
 
 #include "generated/product.h"
+#include "support/sound/sdl_audio_start.h"
 #include "support/sound/sound_libraries.h"
-#include "support/sound/sound_server_check.h"
 
 SdlSoundOutput::SdlSoundOutput(int bufferFrames, std::chrono::milliseconds retryInterval)
     : bufferFrames_(bufferFrames), retryInterval_(retryInterval) {}
@@ -62,15 +62,8 @@ void SdlSoundOutput::startHelper() {
 }
 
 void SdlSoundOutput::openDevice() {
-    const ServerDevices devices = pulseServerDevices();
-    if (devices == ServerDevices::NoSink || devices == ServerDevices::NoSource)
-        return; // SDL would crash on this server; a later call tries again
     const SoundLibraries& lib = soundLibraries();
-    lib.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, TUNER_TITLE);
-    // SDL would take SIGINT and SIGTERM for an event queue nobody reads: the program could then
-    // not be ended by a signal (at logout, or by a service manager).
-    lib.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (lib.SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (startSdlAudio(TUNER_TITLE) == SdlAudioStart::Started) { // else a later call tries again
         SDL_AudioSpec want{};
         want.freq = kRate;
         want.format = AUDIO_F32SYS;
