@@ -20,14 +20,8 @@ std::optional<double> measure(const QString& path) {
     const auto recording = decodeWavFile(path);
     if (!recording)
         return std::nullopt;
-    std::vector<float> mono(std::size_t(recording->frameCount()));
-    for (std::size_t i = 0; i < mono.size(); ++i)
-        mono[i] = 0.5f * (recording->samples[2 * i] + recording->samples[2 * i + 1]);
-    PitchDetector detector(recording->sampleRate);
-    std::vector<PitchReading> readings;
-    detector.feed(mono.data(), mono.size(), readings);
     std::vector<double> steady;
-    for (const PitchReading& r : readings)
+    for (const PitchReading& r : recordingReadings(*recording))
         if (r.seconds >= 0.1 && r.frequency > 0)
             steady.push_back(r.frequency);
     if (steady.empty())
@@ -38,6 +32,22 @@ std::optional<double> measure(const QString& path) {
 }
 
 } // namespace
+
+std::vector<PitchReading> recordingReadings(const Recording& recording) {
+    PitchDetector detector(recording.sampleRate);
+    std::vector<PitchReading> readings;
+    std::vector<float> block;
+    const long long frames = recording.frameCount();
+    for (long long from = 0; from < frames; from += 4096) { // a little of it at a time
+        const long long to = std::min(frames, from + 4096);
+        block.resize(std::size_t(to - from));
+        for (long long i = from; i < to; ++i)
+            block[std::size_t(i - from)] = 0.5f * (recording.samples[std::size_t(2 * i)] +
+                                                   recording.samples[std::size_t(2 * i + 1)]);
+        detector.feed(block.data(), block.size(), readings);
+    }
+    return readings;
+}
 
 std::optional<double> recordingPitch(const QString& path) {
     static QHash<QString, Measured> measured;

@@ -3,9 +3,16 @@
 // made at any reference pitch, or recorded by its player, needs no note names. A heard pitch is
 // matched to the nearest string.
 
+#include "support/pitch/pitch_detector.h"
+
 #include <QString>
 #include <optional>
 #include <vector>
+
+struct Recording;
+
+// The readings of a decoded recording, its two channels heard as one.
+std::vector<PitchReading> recordingReadings(const Recording& recording);
 
 // The steady pitch of the recording at path: the median reading from 100 ms after its start on.
 // Measured once per file (by its identity: a changed file is measured again) and kept. None for
