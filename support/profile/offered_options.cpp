@@ -19,8 +19,7 @@ QStringList offeredOptions(const QString& section, const QString& profile, doubl
         if (!number.isEmpty() && number.toDouble() - 1 <= optionCount)
             options.append({number, entry.value});
     }
-    // A key given twice keeps the place of its first.
-    std::stable_sort(options.begin(), options.end(), [](const Option& a, const Option& b) {
+    std::sort(options.begin(), options.end(), [](const Option& a, const Option& b) {
         return a.number.size() != b.number.size() ? a.number.size() < b.number.size()
                                                   : a.number < b.number;
     });
