@@ -1,6 +1,6 @@
 # The manual pages, section 1: the tuner's written in scdoc, the maker's and the listener's made
 # by help2man from their own --help (with what --help does not say added), so no text stands
-# twice.
+# twice. Each command names its output in full: a generator may run it before the folder exists.
 find_program(SCDOC scdoc REQUIRED)
 find_program(HELP2MAN help2man REQUIRED)
 set(TUNER_MAN_DIR ${PROJECT_BINARY_DIR}/man)
@@ -10,8 +10,7 @@ set(TUNER_MAN_PAGES ${TUNER_MAN_DIR}/veltrosan-tuner.1.gz ${TUNER_MAN_DIR}/veltr
 add_custom_command(
   OUTPUT ${TUNER_MAN_DIR}/veltrosan-tuner.1.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TUNER_MAN_DIR}
-  COMMAND sh -c "'${SCDOC}' < '${TUNER_MAN_SOURCES}/veltrosan-tuner.1.scd' | gzip -9n > veltrosan-tuner.1.gz"
-  WORKING_DIRECTORY ${TUNER_MAN_DIR}
+  COMMAND sh -c "'${SCDOC}' < '${TUNER_MAN_SOURCES}/veltrosan-tuner.1.scd' | gzip -9n > '${TUNER_MAN_DIR}/veltrosan-tuner.1.gz'"
   DEPENDS ${TUNER_MAN_SOURCES}/veltrosan-tuner.1.scd
   COMMENT "Writing the manual page of veltrosan-tuner"
   VERBATIM)
@@ -20,8 +19,7 @@ function(tuner_help2man_page command name)
   add_custom_command(
     OUTPUT ${TUNER_MAN_DIR}/${command}.1.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TUNER_MAN_DIR}
-    COMMAND sh -c "'${HELP2MAN}' --no-info --no-discard-stderr --version-string='${PROJECT_VERSION}' --name='${name}' --include='${TUNER_MAN_SOURCES}/${command}.h2m' '$<TARGET_FILE:${command}>' | gzip -9n > ${command}.1.gz"
-    WORKING_DIRECTORY ${TUNER_MAN_DIR}
+    COMMAND sh -c "'${HELP2MAN}' --no-info --no-discard-stderr --version-string='${PROJECT_VERSION}' --name='${name}' --include='${TUNER_MAN_SOURCES}/${command}.h2m' '$<TARGET_FILE:${command}>' | gzip -9n > '${TUNER_MAN_DIR}/${command}.1.gz'"
     DEPENDS ${command} ${TUNER_MAN_SOURCES}/${command}.h2m
     COMMENT "Writing the manual page of ${command} from its --help"
     VERBATIM)
