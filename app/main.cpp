@@ -1,6 +1,6 @@
 #include "app/startup.h"
 #include "generated/product.h"
-#include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound_output.h"
 #include "support/sound/sound.h"
 #include "ui/tuner.h"
 
@@ -16,7 +16,7 @@ namespace {
 // early call does, and plays then.
 class LoadSoundAfterFirstPaint : public QObject {
   public:
-    explicit LoadSoundAfterFirstPaint(SdlSoundOutput& output) : output_(output) {
+    explicit LoadSoundAfterFirstPaint(SoundOutput& output) : output_(output) {
         QTimer::singleShot(500, this, [this] { allow(); });
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -34,7 +34,7 @@ class LoadSoundAfterFirstPaint : public QObject {
         if (Tuner* window = AppModul::TunerWindow())
             window->removeEventFilter(this);
     }
-    SdlSoundOutput& output_;
+    SoundOutput& output_;
     bool done_ = false;
 };
 
@@ -50,7 +50,7 @@ int main(int, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(TUNER_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(TUNER_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veltrosan-tuner.png")));
-    auto output = std::make_unique<SdlSoundOutput>();
+    auto output = std::make_unique<SoundOutput>();
     output->holdLoading();
     LoadSoundAfterFirstPaint loadSound(*output);
     Sound::installOutput(std::move(output));

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     ListenWindow window(QString::fromLocal8Bit(argv[1]) + u'/', 440);
     window.show();
     bool loud = false;
-    Microphone onsets([&loud](const float* s, std::size_t n) {
+    Microphone onsets([&loud](const float* s, std::size_t n, bool) {
         double power = 0;
         for (std::size_t i = 0; i < n; ++i)
             power += double(s[i]) * s[i];

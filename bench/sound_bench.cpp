@@ -1,23 +1,32 @@
-// Measures the sound path on a real sound server: onset latency from the call to the first
-// captured sample, dropouts in a long loop, and the time a call takes with a cached and an
-// uncached recording. Run by bench/run with a private PulseAudio server and a null sink.
+// Measures the sound path on a real sound server, the way the program takes (server) beside SDL
+// as it chooses (sdl): onset latency from the call to the first captured sample, dropouts in a
+// long loop, and the time a call takes with a cached and an uncached recording; or, with listen,
+// the CPU the microphone and the pitch detector take while a tone plays into the sink. Run by
+// bench/run with a private PulseAudio server and a null sink.
 //
-//   sound_bench <sink monitor> <buffer frames> <loop seconds> [load]
+//   sound_bench <sink monitor> server|sdl <buffer frames> <loop seconds> [load]
+//   sound_bench <sink monitor> server|sdl listen <seconds>
 
-#include "support/sound/sdl_sound_output.h"
+#include "support/pitch/pitch_detector.h"
+#include "support/sound/microphone.h"
 #include "support/sound/sound.h"
+#include "support/sound/sound_output.h"
+#include "support/sound/sound_way.h"
 #include "support/sound/wav_file.h"
 #include "tests/support/sound/sound_capture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -41,19 +50,66 @@ double percentile(std::vector<double> v, double p) {
     return v.empty() ? 0 : v[size_t(std::min<double>(double(v.size()) - 1, p * double(v.size())))];
 }
 
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The microphone hearing a tone played by another program, through the pitch detector: the share
+// of one core the whole process takes over the seconds.
+int listen(const char* way, int seconds) {
+    QTemporaryDir dir;
+    QFile raw(dir.path() + u"/tone.raw"_s);
+    raw.open(QIODevice::WriteOnly);
+    raw.write(wav(220, seconds + 5.0).mid(44)); // the samples alone
+    raw.close();
+    QProcess player;
+    player.start(u"pacat"_s, {u"--raw"_s, u"--format=s16le"_s, u"--rate=48000"_s, u"--channels=1"_s,
+                              raw.fileName()});
+    PitchDetector detector(kRate);
+    std::vector<PitchReading> readings;
+    std::atomic<long> heard{0}, all{0};
+    Microphone microphone([&](const float* samples, std::size_t count, bool) {
+        readings.clear();
+        detector.feed(samples, count, readings);
+        for (const PitchReading& r : readings)
+            (std::abs(r.frequency - 220) < 1 ? heard : all)++;
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (microphone.state() != Microphone::State::Listening && waited.elapsed() < 10000)
+        QThread::msleep(10);
+    QThread::msleep(1000);
+    const double cpu0 = cpuSeconds();
+    waited.restart();
+    QThread::msleep(unsigned(seconds) * 1000);
+    const double cpu = (cpuSeconds() - cpu0) / (double(waited.nsecsElapsed()) / 1e9);
+    std::printf("| %s | %.2f %% | %ld of %ld |\n", way, 100 * cpu, heard.load(),
+                heard.load() + all.load());
+    player.kill();
+    player.waitForFinished();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 4) {
-        std::fprintf(stderr,
-                     "usage: sound_bench <monitor> <buffer frames> <loop seconds> [load]\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: sound_bench <monitor> server|sdl <buffer frames> <loop "
+                             "seconds> [load]\n       sound_bench <monitor> server|sdl listen "
+                             "<seconds>\n");
         return 2;
     }
     const QString monitor = QString::fromLocal8Bit(argv[1]);
-    const int frames = std::atoi(argv[2]);
-    const int loopSeconds = std::atoi(argv[3]);
-    const bool load = argc > 4;
+    const char* way = argv[2];
+    setSoundWay(std::strcmp(way, "sdl") == 0 ? SoundWay::Sdl : SoundWay::Automatic);
+    if (std::strcmp(argv[3], "listen") == 0)
+        return listen(way, std::atoi(argv[4]));
+    const int frames = std::atoi(argv[3]);
+    const int loopSeconds = std::atoi(argv[4]);
+    const bool load = argc > 5;
 
     std::atomic<bool> stop{false};
     std::vector<std::thread> burners;
@@ -73,7 +129,7 @@ int main(int argc, char** argv) {
     f.write(wav(1000, 0.5)); // whole periods: the loop joins in phase
     f.close();
 
-    Sound::installOutput(std::make_unique<SdlSoundOutput>(frames));
+    Sound::installOutput(std::make_unique<SoundOutput>(frames));
     Sound::PlaySoundFile(silence);
     QThread::msleep(700); // the device opens on its helper thread
 
@@ -124,7 +180,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kFreshStreams; ++i) {
         Sound::PlaySoundFile(silence); // the stream before ends, and its last samples are heard
         capture.silent(capture.mark());
-        Sound::installOutput(std::make_unique<SdlSoundOutput>(frames));
+        Sound::installOutput(std::make_unique<SoundOutput>(frames));
         const qsizetype at = capture.mark();
         Sound::LoopSoundFile(tone);
         const qsizetype start = capture.begins(at, 1000);
@@ -137,9 +193,10 @@ int main(int argc, char** argv) {
     for (auto& b : burners)
         b.join();
     Sound::shutdown();
-    std::printf("| %5d | %-5s | %6.1f | %6.1f | %3zu/40 | %8zu in %ds | %4zu in %d | %7.3f | %7.3f "
-                "|\n",
-                frames, load ? "busy" : "idle", percentile(onsets, 0.5), percentile(onsets, 0.95),
-                onsets.size(), dropouts, loopSeconds, startBreaks, kFreshStreams, uncached, cached);
+    std::printf("| %-6s | %5d | %-5s | %6.1f | %6.1f | %3zu/40 | %8zu in %ds | %4zu in %d | %7.3f "
+                "| %7.3f |\n",
+                way, frames, load ? "busy" : "idle", percentile(onsets, 0.5),
+                percentile(onsets, 0.95), onsets.size(), dropouts, loopSeconds, startBreaks,
+                kFreshStreams, uncached, cached);
     return 0;
 }

@@ -6,8 +6,8 @@
 
 #include "app/globals/globals.h"
 #include "app/startup.h"
-#include "support/sound/sdl_sound_output.h"
 #include "support/sound/sound.h"
+#include "support/sound/sound_output.h"
 #include "ui/list_controls.h"
 #include "ui/tuner.h"
 
@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
         AppModul::AppPath += u'/';
     AppModul::InitAppNames();
     // As the program does: the sound libraries load once the window is painted.
-    auto output = std::make_unique<SdlSoundOutput>();
+    auto output = std::make_unique<SoundOutput>();
     output->holdLoading();
-    SdlSoundOutput& sound = *output;
+    SoundOutput& sound = *output;
     Sound::installOutput(std::move(output));
     Watch watch;
     watch.onPainted = [&sound] { sound.allowLoading(); };

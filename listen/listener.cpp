@@ -3,14 +3,17 @@
 #include "support/pitch/pitch_detector.h"
 
 Listener::Listener(double lowestHz)
-    : detector_(std::make_unique<PitchDetector>(Microphone::kRate, lowestHz)),
-      microphone_([this](const float* samples, std::size_t count) { take(samples, count); }) {}
+    : lowestHz_(lowestHz), detector_(std::make_unique<PitchDetector>(Microphone::kRate, lowestHz)),
+      microphone_([this](const float* samples, std::size_t count, bool fresh) {
+          take(samples, count, fresh);
+      }) {}
 
 Listener::~Listener() = default;
 
 void Listener::setLowestNote(double lowestHz) {
     auto detector = std::make_unique<PitchDetector>(Microphone::kRate, lowestHz);
     std::lock_guard lock(mutex_);
+    lowestHz_ = lowestHz;
     detector_ = std::move(detector);
     smoother_ = {};
 }
@@ -19,11 +22,18 @@ Listener::Latest Listener::latest() const {
     std::lock_guard lock(mutex_);
     Latest latest = latest_;
     latest.state = microphone_.state();
+    if (latest.state != Microphone::State::Listening)
+        latest.needle = {}; // an input that went away leaves no note behind
     return latest;
 }
 
-void Listener::take(const float* samples, std::size_t count) {
+void Listener::take(const float* samples, std::size_t count, bool fresh) {
     std::lock_guard lock(mutex_);
+    if (fresh) {
+        // The sound before a gap is no part of the note after it: heard anew.
+        detector_ = std::make_unique<PitchDetector>(Microphone::kRate, lowestHz_);
+        smoother_ = {};
+    }
     readings_.clear();
     detector_->feed(samples, count, readings_);
     for (const PitchReading& reading : readings_)

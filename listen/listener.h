@@ -27,9 +27,10 @@ class Listener {
     Latest latest() const;
 
   private:
-    void take(const float* samples, std::size_t count);
+    void take(const float* samples, std::size_t count, bool fresh);
 
     mutable std::mutex mutex_; // guards everything below but the microphone
+    double lowestHz_;
     std::unique_ptr<PitchDetector> detector_;
     std::vector<PitchReading> readings_;
     NeedleSmoother smoother_;

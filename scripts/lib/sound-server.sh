@@ -2,9 +2,9 @@
 # monitor is the default capture source. start_sound_server sets HOME and XDG_RUNTIME_DIR for it
 # and exports TUNER_TEST_SINK_MONITOR; stop_sound_server ends it. The first stream on an idle
 # null sink starts late, so a silent stream keeps the sink running.
-# A second server starts bare, with no device at all, for the tests of a missing microphone
-# (they add and remove devices on it): its address is exported as TUNER_TEST_BARE_SERVER.
-sound_home=""; sound_pid=""; sound_keepalive=""; bare_pid=""
+# The tests that add and remove devices start servers of their own
+# (tests/support/sound/private_server.h).
+sound_home=""; sound_pid=""; sound_keepalive=""
 start_sound_server() {
   sound_home="$(mktemp -d /tmp/tuner-pulse.XXXXXX)"
   mkdir -p "$sound_home/runtime"
@@ -21,22 +21,13 @@ start_sound_server() {
   pacat --playback --raw --format=s16le --rate=48000 --channels=2 </dev/zero &
   sound_keepalive=$!
   export TUNER_TEST_SINK_MONITOR=nullsink.monitor
-  mkdir -p "$sound_home/bare"
-  chmod 700 "$sound_home/bare"
-  XDG_RUNTIME_DIR="$sound_home/bare" pulseaudio --daemonize=yes --exit-idle-time=-1 \
-    --system=false --disallow-exit -n \
-    --load="module-native-protocol-unix socket=$sound_home/bare/socket" \
-    --log-target=file:"$sound_home/bare.log" 2>/dev/null
-  export TUNER_TEST_BARE_SERVER="unix:$sound_home/bare/socket"
-  for _ in $(seq 50); do pactl -s "$TUNER_TEST_BARE_SERVER" info >/dev/null 2>&1 && break; sleep 0.1; done
-  bare_pid="$(cat "$sound_home/bare/pulse/pid" 2>/dev/null || true)"
 }
 stop_sound_server() {
   [ -n "$sound_keepalive" ] && kill "$sound_keepalive" 2>/dev/null || true
-  for pid in $sound_pid $bare_pid; do
+  for pid in $sound_pid; do
     kill "$pid" 2>/dev/null || true
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   done
   [ -n "$sound_home" ] && rm -rf "$sound_home"
-  sound_home=""; sound_pid=""; sound_keepalive=""; bare_pid=""
+  sound_home=""; sound_pid=""; sound_keepalive=""
 }

@@ -3,6 +3,8 @@
 #include "generated/product.h"
 #include "support/sound/sdl_audio_start.h"
 #include "support/sound/sound_libraries.h"
+#include "support/sound/sound_server.h"
+#include "support/sound/sound_way.h"
 
 namespace {
 // How often an open device is looked at to see whether it went away.
@@ -29,16 +31,17 @@ Microphone::~Microphone() {
 QString Microphone::describe(State state) {
     switch (state) {
     case State::Opening:
-        return QStringLiteral("Opening the microphone…");
+        return QStringLiteral("Opening the input…");
     case State::Listening:
         return {};
     case State::NoDevice:
-        return QStringLiteral("No microphone found. Trying again every second.");
+        return QStringLiteral("No microphone or other input found. Waiting for one.");
     case State::Refused:
-        return QStringLiteral("The microphone could not be opened (access refused or in use). "
-                              "Trying again every second.");
+        return QStringLiteral("Access to the input was refused. Trying again every second.");
+    case State::CannotOpen:
+        return QStringLiteral("The input could not be opened. Trying again every second.");
     case State::Lost:
-        return QStringLiteral("The microphone went away. Trying again every second.");
+        return QStringLiteral("The input went away. Waiting for it to come back.");
     }
     return {};
 }
@@ -49,25 +52,34 @@ void Microphone::run() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
-        if (!lib.haveSdl) {
-            state_ = State::NoDevice;
+        if (server_) {
+            watchServer();
         } else if (device == 0) {
-            std::lock_guard audio(g_sdlAudio);
-            device = open();
+            if (soundWay() == SoundWay::Automatic &&
+                (server_ = SoundServer::connect(TUNER_TITLE " Listen"))) {
+                server_->record({}, [this](const float* samples, std::size_t frames, int channels,
+                                           bool fresh) { take(samples, frames, channels, fresh); });
+                watchServer();
+            } else if (!lib.haveSdl) {
+                state_ = State::NoDevice;
+            } else {
+                std::lock_guard audio(g_sdlAudio);
+                device = openSdl();
+            }
         } else if (lib.SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
             std::lock_guard audio(g_sdlAudio);
-            // Closed and the audio subsystem ended, so that the next attempt finds devices and
-            // sound servers anew.
+            // Closed and the audio subsystem ended, so that the next attempt finds devices anew.
             lib.SDL_CloseAudioDevice(device);
             lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
             device = 0;
             state_ = State::Lost;
         }
         lock.lock();
-        wake_.wait_for(lock, device != 0 ? kWatchInterval : retryInterval_,
+        wake_.wait_for(lock, device != 0 || server_ ? kWatchInterval : retryInterval_,
                        [this] { return stopping_; });
     }
     lock.unlock();
+    server_.reset(); // no sample is taken after this
     if (device != 0) {
         std::lock_guard audio(g_sdlAudio);
         lib.SDL_CloseAudioDevice(device);
@@ -77,12 +89,34 @@ void Microphone::run() {
         lib.SDL_TLSCleanup();
 }
 
-unsigned Microphone::open() {
-    switch (startSdlAudio(TUNER_TITLE " Listen")) {
+void Microphone::watchServer() {
+    switch (server_->recordState()) {
+    case SoundServer::StreamState::Open:
+        state_ = State::Listening;
+        heard_ = true;
+        return;
+    case SoundServer::StreamState::Refused:
+        state_ = State::Refused;
+        return;
+    case SoundServer::StreamState::Failed:
+        state_ = State::CannotOpen;
+        return;
+    case SoundServer::StreamState::Waiting:
+        state_ = server_->devices().inputs.empty() ? State::NoDevice
+                 : heard_                          ? State::Lost
+                                                   : State::Opening;
+        return;
+    }
+}
+
+unsigned Microphone::openSdl() {
+    // Without a sound server, SDL goes straight to ALSA; as it chooses only where asked to.
+    switch (startSdlAudio(TUNER_TITLE " Listen",
+                          soundWay() == SoundWay::Automatic ? "alsa" : nullptr)) {
     case SdlAudioStart::Started:
         break;
     case SdlAudioStart::NoSink: // a source may be there, but SDL cannot be started to open it
-        state_ = State::Refused;
+        state_ = State::CannotOpen;
         return 0;
     case SdlAudioStart::NoSource:
     case SdlAudioStart::Failed:
@@ -101,16 +135,33 @@ unsigned Microphone::open() {
     // SDL converts from whatever the device gives.
     const SDL_AudioDeviceID device = lib.SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
     if (device == 0) {
-        state_ = lib.SDL_GetNumAudioDevices(1) > 0 ? State::Refused : State::NoDevice;
+        state_ = lib.SDL_GetNumAudioDevices(1) > 0 ? State::CannotOpen : State::NoDevice;
         lib.SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
     state_ = State::Listening;
+    freshDevice_ = true;
     lib.SDL_PauseAudioDevice(device, 0);
     return device;
 }
 
+void Microphone::take(const float* samples, std::size_t frames, int channels, bool fresh) {
+    if (channels == 1) {
+        consumer_(samples, frames, fresh);
+        return;
+    }
+    mono_.resize(frames);
+    for (std::size_t f = 0; f < frames; ++f) {
+        float sum = 0;
+        for (int c = 0; c < channels; ++c)
+            sum += samples[f * std::size_t(channels) + std::size_t(c)];
+        mono_[f] = sum / float(channels);
+    }
+    consumer_(mono_.data(), frames, fresh);
+}
+
 void Microphone::callback(void* user, unsigned char* stream, int bytes) {
     auto* self = static_cast<Microphone*>(user);
-    self->consumer_(reinterpret_cast<const float*>(stream), std::size_t(bytes) / sizeof(float));
+    self->consumer_(reinterpret_cast<const float*>(stream), std::size_t(bytes) / sizeof(float),
+                    self->freshDevice_.exchange(false));
 }

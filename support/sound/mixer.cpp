@@ -54,6 +54,17 @@ void Mixer::render(float* out, int frames) {
     mix(current_, out, frames, 0);
 }
 
+void Mixer::endOnce() {
+    {
+        std::lock_guard lock(mutex_);
+        if (hasPending_ && !pending_.loop)
+            pending_.recording.reset();
+    }
+    if (!current_.loop)
+        current_.recording.reset();
+    fadeLeft_ = 0;
+}
+
 // Adds the voice to out. With fadeFrames > 0 the gain falls linearly from fadeFrames/ramp to 0.
 void Mixer::mix(Voice& voice, float* out, int frames, int fadeFrames) {
     const Recording* rec = voice.recording.get();

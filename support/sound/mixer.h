@@ -26,6 +26,10 @@ class Mixer {
     // the next call; a one-shot plays to its last sample, then silence.
     void start(std::shared_ptr<const Recording> recording, bool loop);
     void render(float* stereoOut, int frames);
+    // Ends a sound that plays once, sounding or about to; a loop plays on. Called on the
+    // rendering thread between two renders: a device that comes back after it was lost does not
+    // play the rest of what was cut off, but a loop goes on.
+    void endOnce();
 
   private:
     struct Voice {

@@ -8,6 +8,8 @@ enum class SdlAudioStart {
     Failed,   // SDL found no way to sound
 };
 
-// Starts SDL's audio subsystem, its streams named appName, where SDL is loaded and the sound
-// server will not crash it. Each Started is ended by SDL_QuitSubSystem(SDL_INIT_AUDIO) or SDL_Quit.
-SdlAudioStart startSdlAudio(const char* appName);
+// Starts SDL's audio subsystem, its streams named appName, where SDL is loaded. With a driver
+// ("alsa") SDL uses that one unless the environment names another (SDL_AUDIODRIVER); without
+// one SDL chooses, the PulseAudio server first, which is asked beforehand whether SDL would crash
+// on it. Each Started is ended by SDL_QuitSubSystem(SDL_INIT_AUDIO) or SDL_Quit.
+SdlAudioStart startSdlAudio(const char* appName, const char* driver);

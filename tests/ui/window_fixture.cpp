@@ -3,7 +3,7 @@
 #include "app/globals/globals.h"
 #include "support/paths.h"
 #include "support/picture/picture_box.h"
-#include "support/sound/sdl_sound_output.h"
+#include "support/sound/sound_output.h"
 #include "support/step.h"
 
 #include <QComboBox>
@@ -137,7 +137,7 @@ class Recorder : public Sound::Output {
 
 void installSoundDevice(std::chrono::milliseconds retryInterval) {
     Sound::installOutput(
-        std::make_unique<SdlSoundOutput>(SdlSoundOutput::kBufferFrames, retryInterval));
+        std::make_unique<SoundOutput>(SoundOutput::kBufferFrames, retryInterval));
 }
 
 RecordedSound::RecordedSound() {
