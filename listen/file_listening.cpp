@@ -5,6 +5,8 @@
 #include "support/pitch/string_targets.h"
 #include "support/sound/wav_decoder.h"
 
+#include <cmath>
+
 bool listenToFile(const QString& path, double a4, std::FILE* out, std::FILE* err) {
     const QByteArray shown = path.toLocal8Bit();
     if (Commands::FileExists(path) == 0) {
@@ -23,8 +25,10 @@ bool listenToFile(const QString& path, double a4, std::FILE* out, std::FILE* err
             continue;
         }
         const Notes::Note note = Notes::nearestNote(r.frequency, a4);
+        // As printed, to a hundredth: a reading a hair below its note is at +0.00 as well.
+        const double cents = std::round(note.cents * 100) / 100 + 0.0;
         std::fprintf(out, "%.3f %.4f %s %+.2f\n", r.seconds, r.frequency,
-                     note.name.toLatin1().constData(), note.cents);
+                     note.name.toLatin1().constData(), cents == 0 ? 0.0 : cents);
     }
     return true;
 }

@@ -189,7 +189,7 @@ void ListenWindow::showLatest() {
                                   ? PitchDetector::kLowestNote
                                   : *std::min_element(targets_.begin(), targets_.end()) *
                                         std::exp2(-kSlackCents / 1200);
-        listener_->setLowestNote(std::max(lowest, PitchDetector::kLowestNote));
+        listener_->setLowestNote(std::max(lowest, PitchDetector::kLowestPossible));
     }
     if (!listener_)
         return;

@@ -3,47 +3,41 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <kiss_fftr.h>
 
 namespace {
 
-// Below this level (about -70 dBFS) nothing is heard.
-constexpr double kQuietestPower = 1e-7;
-// How periodic the sound must be to be read as a pitch: noise stays well below. A plucked
-// string's attack repeats itself poorly for its first tens of milliseconds while its period is
-// already right (a guitar's E2 reaches 0.57 at 30 ms and 0.75 only at 55 ms).
-constexpr double kLeastClarity = 0.5;
-// A lag at two or three times the period wins where the sound matches itself clearly better
-// there: the period was a strong harmonic's. Where that lag is the period of the note already
-// heard, a little better is enough: a string keeps its note while its fundamental fades below
-// its second harmonic, and a new note is not taken an octave low in its attack.
-constexpr double kMultipleMargin = 0.08;
-constexpr double kSameNoteMargin = 0.01;
-// That string still matches itself almost perfectly over its period, many times better than
-// over half of it (what is missing there is its odd harmonics). A young note that matches itself
-// only a few times better over the longer lag flutters at twice its period, as a bass's attack
-// can: the note heard is the shorter period's, and holding the longer would show it an octave
-// low. Past its attack the small margin holds alone: noise spoils the match at both lags alike,
-// and must not cost a fading low string its note.
-constexpr double kSameNoteMismatchRatio = 4;
-constexpr double kYoungNoteSeconds = 0.25;
+constexpr double kQuietestPower = CoarsePeriod::kQuietestPower;
+constexpr double kNewNoteCents = CoarsePeriod::kNewNoteCents;
+constexpr double kLeastClarity = CoarsePeriod::kLeastClarity;
 // A sound is named once it has lasted this long (seconds): before, its attack is mostly
 // transient, and a period read there is as often an octave or a fifth off as right.
 constexpr double kLeastSoundSeconds = 0.02;
-// A coarse period this far (in cents) from the note's is a new note.
-constexpr double kNewNoteCents = 35;
 // The last refinement follows one harmonic's phase over windows of this many periods: far enough
 // from its neighbours that they barely leak into it.
 constexpr int kPhaseWindowPeriods = 6;
 // While a note is followed by its history alone, the coarse analysis still runs every few hops,
 // so that a jump by an octave (whose periods line up with the old ones) is seen.
 constexpr int kCoarseEvery = 4;
+// A hop this many times as loud as the hops before it is a new pluck: the note's history starts
+// there.
+constexpr double kRise = 4;
+constexpr double kRecentHops = 6;
+// A new note comes with a sound that swells: its last 20 ms this many times as loud as the 200 ms
+// before, at most half a second earlier. As a note fades into noise or hum, what is left of it is
+// no new note, however it beats against them.
+constexpr double kSwell = 4;
+constexpr std::size_t kSwellHops = 40, kSwellingHops = 4;
+constexpr double kSwellSeconds = 0.5;
+// The partials are followed from this long after the note's start: past the pluck's own noise.
+constexpr double kAttackSeconds = 0.01;
+// A note is found to be an octave higher than the one followed only in its first moments, where an
+// attack can mislead the period: later its partials have long been what they are.
+constexpr double kOctaveCheckSeconds = 0.5;
+// The partials' reading is taken once they give the first partial this well (cents).
+constexpr double kTrackedCents = 0.5;
 
-std::size_t powerOfTwoAtLeast(std::size_t n) {
-    std::size_t p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
+bool hum(double frequency) {
+    return MainsHum::isHum(frequency);
 }
 
 // The vertex of the parabola through three equally spaced values, as an offset from the middle.
@@ -52,48 +46,20 @@ double vertexOffset(double before, double middle, double after) {
     return curvature < 0 ? std::clamp(0.5 * (before - after) / curvature, -0.5, 0.5) : 0.0;
 }
 
-// The height of that vertex.
-double vertexHeight(double before, double middle, double after) {
-    return middle - 0.25 * (before - after) * vertexOffset(before, middle, after);
+int decimationFor(int rate) {
+    return std::max(1, int(std::lround(rate / 48000.0)));
 }
 
 } // namespace
 
-struct PitchDetector::Fft {
-    explicit Fft(std::size_t size)
-        : size(size), forward(kiss_fftr_alloc(int(size), 0, nullptr, nullptr)),
-          inverse(kiss_fftr_alloc(int(size), 1, nullptr, nullptr)), time(size), frame(size),
-          spectrum(size / 2 + 1) {}
-    ~Fft() {
-        kiss_fftr_free(forward);
-        kiss_fftr_free(inverse);
-    }
-    Fft(const Fft&) = delete;
-    Fft& operator=(const Fft&) = delete;
-    std::size_t size;
-    kiss_fftr_cfg forward;
-    kiss_fftr_cfg inverse;
-    std::vector<kiss_fft_scalar> time;
-    std::vector<float> frame; // the samples analysed, as they went in
-    std::vector<kiss_fft_cpx> spectrum;
-};
-
 PitchDetector::PitchDetector(int sampleRate, double lowestHz, double highestHz)
-    : inputRate_(std::clamp(sampleRate, 8000, 192000)),
-      decimation_(std::max(1, int(std::lround(inputRate_ / 48000.0)))),
-      rate_(inputRate_ / decimation_), hop_(rate_ / 200) {
-    maxLag_ = int(std::ceil(rate_ / lowestHz)) + 2;
-    minLag_ = std::max(2, int(std::floor(rate_ / highestHz)));
-    window_ = 2 * maxLag_ + maxLag_ / 10;
-    longestLag_ = std::size_t(rate_ / 4);
-    longestSpan_ = std::size_t(rate_);
-    ring_.assign(
-        powerOfTwoAtLeast(longestSpan_ + std::size_t(kPhaseWindowPeriods * maxLag_) + 4096), 0.0f);
-    mask_ = ring_.size() - 1;
-    fft_ = std::make_unique<Fft>(powerOfTwoAtLeast(std::size_t(window_ + maxLag_)));
-}
-
-PitchDetector::~PitchDetector() = default;
+    : inputRate_(std::clamp(sampleRate, 8000, 192000)), decimation_(decimationFor(inputRate_)),
+      rate_(inputRate_ / decimation_), hop_(rate_ / 200),
+      maxLag_(int(std::ceil(rate_ / std::max(lowestHz, kLowestPossible))) + 2),
+      longestLag_(std::size_t(rate_ / 4)), longestSpan_(std::size_t(rate_)),
+      history_(longestSpan_ + std::size_t(kPhaseWindowPeriods * maxLag_) + 4096),
+      coarse_(rate_, std::max(2, int(std::floor(rate_ / highestHz))), maxLag_),
+      tracker_(rate_, hop_), hum_(rate_), hopPowers_(kSwellHops, 0.0) {}
 
 void PitchDetector::feed(const float* samples, std::size_t count,
                          std::vector<PitchReading>& readings) {
@@ -101,10 +67,9 @@ void PitchDetector::feed(const float* samples, std::size_t count,
         sum_ += samples[i];
         if (++summed_ < decimation_)
             continue;
-        ring_[written_ & mask_] = float(sum_ / decimation_);
+        history_.push(hum_.take(float(sum_ / decimation_)));
         sum_ = 0;
         summed_ = 0;
-        ++written_;
         if (++sinceHop_ == std::size_t(hop_)) {
             sinceHop_ = 0;
             readings.push_back(analyse());
@@ -112,22 +77,42 @@ void PitchDetector::feed(const float* samples, std::size_t count,
     }
 }
 
+void PitchDetector::endNote() {
+    notePeriod_ = 0;
+    tracker_.stop();
+    tracked_ = false;
+}
+
 PitchReading PitchDetector::analyse() {
     PitchReading reading;
-    reading.seconds = double(written_) / rate_;
-    const std::size_t history = std::min(written_, ring_.size());
-    const std::size_t noteLength = std::min(history, written_ - noteStart_);
-    const bool coarseDue = (written_ / std::size_t(hop_)) % kCoarseEvery == 0;
+    const std::size_t written = history_.written;
+    reading.seconds = double(written) / rate_;
+    const std::size_t available = history_.available();
+    const std::size_t noteLength = std::min(available, written - noteStart_);
+    const bool coarseDue = (written / std::size_t(hop_)) % kCoarseEvery == 0;
     double hopPower = 0;
     for (std::size_t i = 0; i < std::size_t(hop_); ++i)
         hopPower += double(at(i)) * at(i);
-    if (hopPower / hop_ < kQuietestPower) { // the sound begins after the hop's last quiet sample
+    hopPower /= hop_;
+    if (hopPower < kQuietestPower) { // the sound begins after the hop's last quiet sample
         std::size_t loud = 0;
         while (loud < std::size_t(hop_) && double(at(loud)) * at(loud) >= kQuietestPower)
             ++loud;
-        soundStart_ = written_ - loud;
+        soundStart_ = written - loud;
     }
-    if (notePeriod_ <= 0 && double(written_ - soundStart_) < kLeastSoundSeconds * rate_)
+    if (written > std::size_t(kRecentHops * hop_) && hopPower > kRise * recentPower_)
+        lastRise_ = written - std::size_t(hop_);
+    recentPower_ += (hopPower - recentPower_) / kRecentHops;
+    const std::size_t hopIndex = written / std::size_t(hop_);
+    hopPowers_[hopIndex % hopPowers_.size()] = hopPower;
+    double now = 0, before = 0;
+    for (std::size_t i = 0; i < hopPowers_.size(); ++i)
+        (i < kSwellingHops ? now : before) +=
+            hopPowers_[(hopIndex + hopPowers_.size() - i) % hopPowers_.size()];
+    if (now / kSwellingHops >= kSwell * before / double(hopPowers_.size() - kSwellingHops))
+        lastSwell_ = written;
+    const bool swelling = double(written - lastSwell_) <= kSwellSeconds * rate_;
+    if (notePeriod_ <= 0 && double(written - soundStart_) < kLeastSoundSeconds * rate_)
         return reading;
 
     // A note that goes on is followed on its history alone, which costs little.
@@ -135,128 +120,75 @@ PitchReading PitchDetector::analyse() {
         const double period = refinedPeriod(notePeriod_, noteLength, true);
         if (period > 0) {
             notePeriod_ = finalPeriod(period, noteLength, true);
-            reading.frequency = rate_ / notePeriod_;
             reading.clarity = 1;
-            return reading;
+            return read(reading);
         }
     }
     double clarity = 0;
-    const double coarse = coarsePeriod(history, clarity);
-    if (coarse <= 0) {
-        notePeriod_ = 0;
-        return reading;
-    }
-    if (notePeriod_ <= 0 || std::abs(1200 * std::log2(coarse / notePeriod_)) > kNewNoteCents) {
-        noteStart_ = written_ - std::min(history, std::size_t(window_));
+    const double coarse =
+        coarse_.find(history_, {notePeriod_, double(noteLength) / rate_}, clarity);
+    // A note its partials showed an octave higher is not taken an octave low again.
+    const bool octaveLowAgain =
+        coarse > 0 && octaveUp_ > lastSwell_ &&
+        std::abs(1200 * std::log2(coarse / (2 * notePeriod_))) <= kNewNoteCents;
+    const bool otherNote =
+        !octaveLowAgain && (coarse <= 0 || hum(rate_ / coarse) || notePeriod_ <= 0 ||
+                            std::abs(1200 * std::log2(coarse / notePeriod_)) > kNewNoteCents);
+    // No period, the mains', or another note's without a sound that swells: the note heard goes
+    // on while its partials are heard, else nothing is.
+    if (otherNote && (coarse <= 0 || hum(rate_ / coarse) || !swelling))
+        return goOn(reading);
+    if (otherNote) {
+        // A new note: its history starts at its pluck, where that is heard.
+        const std::size_t window = std::min(available, std::size_t(coarse_.window()));
+        noteStart_ = std::max({written - window, soundStart_, lastRise_});
         notePeriod_ = coarse;
+        tracker_.stop();
+        tracked_ = false;
     }
-    const std::size_t length = std::min(history, written_ - noteStart_);
+    const std::size_t length = std::min(available, written - noteStart_);
     const double period = refinedPeriod(notePeriod_, length, false);
     notePeriod_ = period > 0 ? finalPeriod(period, length, false) : coarse;
-    reading.frequency = rate_ / notePeriod_;
     reading.clarity = clarity;
+    return read(reading);
+}
+
+PitchReading PitchDetector::goOn(PitchReading reading) {
+    if (notePeriod_ > 0 && tracked_) {
+        const PartialTracker::Estimate e = tracker_.update(history_);
+        if (e.frequency > 0 && !hum(e.frequency)) {
+            reading.frequency = e.frequency;
+            return reading;
+        }
+    }
+    endNote();
     return reading;
 }
 
-double PitchDetector::coarsePeriod(std::size_t available, double& clarity) {
-    const int n = int(std::min<std::size_t>(available, std::size_t(window_)));
-    const int maxLag = std::min(maxLag_, n / 2);
-    if (maxLag <= minLag_ + 2)
-        return 0;
-    // The newest n samples, oldest first, their mean taken away (a fading string, or a
-    // microphone, may stand off zero), zero-padded: their autocorrelation through the FFT.
-    std::fill(fft_->time.begin(), fft_->time.end(), 0.0f);
-    double mean = 0;
-    for (int i = 0; i < n; ++i)
-        mean += at(std::size_t(i));
-    mean /= n;
-    double power = 0;
-    for (int i = 0; i < n; ++i) {
-        const float x = float(at(std::size_t(n - 1 - i)) - mean);
-        fft_->time[std::size_t(i)] = fft_->frame[std::size_t(i)] = x;
-        power += double(x) * x;
+PitchReading PitchDetector::read(PitchReading reading) {
+    reading.frequency = rate_ / notePeriod_;
+    if (!tracker_.active())
+        tracker_.start(reading.frequency, noteStart_ + std::size_t(kAttackSeconds * rate_),
+                       history_);
+    PartialTracker::Estimate e = tracker_.update(history_);
+    if (e.octaveHigher && double(history_.written - noteStart_) < kOctaveCheckSeconds * rate_) {
+        // Its first partial was an octave low: followed anew an octave up.
+        octaveUp_ = history_.written;
+        notePeriod_ /= 2;
+        reading.frequency *= 2;
+        tracker_.start(reading.frequency, noteStart_ + std::size_t(kAttackSeconds * rate_),
+                       history_);
+        tracked_ = false;
+        e = tracker_.update(history_);
     }
-    if (power / n < kQuietestPower)
-        return 0;
-    kiss_fftr(fft_->forward, fft_->time.data(), fft_->spectrum.data());
-    for (kiss_fft_cpx& c : fft_->spectrum) {
-        c.r = c.r * c.r + c.i * c.i;
-        c.i = 0;
-    }
-    kiss_fftri(fft_->inverse, fft_->spectrum.data(), fft_->time.data());
-
-    // The normalised square difference: 2 r(t) / (sum of the squares of both parts).
-    std::vector<double> nsdf(std::size_t(maxLag) + 2, 0.0);
-    double squares = 2 * power;
-    const double scale = 1.0 / double(fft_->size);
-    for (int lag = 0; lag <= maxLag + 1; ++lag) {
-        if (lag > 0) {
-            const double first = fft_->frame[std::size_t(lag - 1)];
-            const double last = fft_->frame[std::size_t(n - lag)];
-            squares -= first * first + last * last;
-        }
-        nsdf[std::size_t(lag)] =
-            squares > 0 ? 2 * fft_->time[std::size_t(lag)] * scale / squares : 0.0;
-    }
-
-    // The highest point of each positive lobe after the first descent below zero.
-    std::vector<int> peaks;
-    int lag = 1;
-    while (lag <= maxLag && nsdf[std::size_t(lag)] > 0)
-        ++lag;
-    while (lag <= maxLag) {
-        while (lag <= maxLag && nsdf[std::size_t(lag)] <= 0)
-            ++lag;
-        int best = -1;
-        while (lag <= maxLag && nsdf[std::size_t(lag)] > 0) {
-            if (best < 0 || nsdf[std::size_t(lag)] > nsdf[std::size_t(best)])
-                best = lag;
-            ++lag;
-        }
-        if (best >= minLag_ && best < maxLag)
-            peaks.push_back(best);
-    }
-    if (peaks.empty())
-        return 0;
-    double highest = 0;
-    for (int p : peaks)
-        highest = std::max(highest, nsdf[std::size_t(p)]);
-    int chosen = peaks.front();
-    for (int p : peaks)
-        if (nsdf[std::size_t(p)] >= 0.9 * highest) {
-            chosen = p;
-            break;
-        }
-    // A peak between two lags, with its height there: a short period lies far from whole lags.
-    const auto refined = [&](int peak) {
-        const double a = nsdf[std::size_t(peak - 1)], b = nsdf[std::size_t(peak)],
-                     c = nsdf[std::size_t(peak + 1)];
-        return std::pair{peak + vertexOffset(a, b, c), vertexHeight(a, b, c)};
-    };
-    auto [period, height] = refined(chosen);
-    clarity = height;
-    const double chosenValue = clarity;
-    for (int multiple = 2; multiple <= 3; ++multiple) {
-        const int centre = int(std::lround(multiple * period));
-        int best = -1;
-        for (int l = std::max(1, centre - multiple - 1);
-             l <= std::min(maxLag, centre + multiple + 1); ++l)
-            if (best < 0 || nsdf[std::size_t(l)] > nsdf[std::size_t(best)])
-                best = l;
-        if (best <= 0 || best >= maxLag)
-            continue;
-        const auto [lag, value] = refined(best);
-        const bool sameNote = notePeriod_ > 0 &&
-                              std::abs(1200 * std::log2(lag / notePeriod_)) < kNewNoteCents &&
-                              (double(written_ - noteStart_) > kYoungNoteSeconds * rate_ ||
-                               1 - chosenValue > kSameNoteMismatchRatio * (1 - value));
-        if (value > chosenValue + (sameNote ? kSameNoteMargin : kMultipleMargin) &&
-            value > clarity) {
-            period = lag;
-            clarity = value;
-        }
-    }
-    return clarity >= kLeastClarity ? period : 0;
+    // Once the partials give the note, they give it to its end: two ways of reading it in turn
+    // would make the reading jump.
+    tracked_ = e.frequency > 0 && (tracked_ || e.spread <= kTrackedCents);
+    if (tracked_)
+        reading.frequency = e.frequency;
+    if (hum(reading.frequency))
+        reading.frequency = 0;
+    return reading;
 }
 
 double PitchDetector::refinedPeriod(double period, std::size_t available, bool exact) const {

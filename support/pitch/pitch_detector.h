@@ -1,56 +1,66 @@
 #pragma once
 // Hearing the pitch of a string: a stream of mono samples in, one reading per hop of 5 ms out.
+// The reading is the frequency of the string's first partial, its fundamental.
 //
 // Each hop the latest samples, two periods of the lowest note asked for, give the period
-// coarsely: the normalised square difference of McLeod and Wolf, taken through the FFT, its
-// first peak close to the highest (the period, not a multiple of it), and a peak at twice or
-// three times that lag taken instead where it is clearly higher (a low string whose second or
-// third harmonic outweighs its fundamental). The period is then refined on the note's own
-// history: the lag near a multiple of it at which the signal best matches itself, found at
-// two, four, eight ... periods back as far as the note has lasted (up to a second), each
-// step narrowing the next. A lag of many periods measured to a fraction of a sample gives the
-// period to a millionth of itself.
+// coarsely (coarse_period.h). The period is then refined on the note's own history: the lag near
+// a multiple of it at which the signal best matches itself, found at two, four, eight ...
+// periods back as far as the note has lasted, each step narrowing the next; and last on a
+// harmonic's phase. That is the reading of a note's first moments. Once the note has lasted a
+// few periods past its attack, its partials are followed one by one (partial_tracker.h), and the
+// first partial's frequency they give is the reading: it holds whatever the partials' phases,
+// levels and decays, and the stretch of a real string's partials. A sound at the mains frequency
+// or a low multiple of it is hum, never a note.
+
+#include "support/pitch/coarse_period.h"
+#include "support/pitch/mains_hum.h"
+#include "support/pitch/partial_tracker.h"
+#include "support/pitch/sample_history.h"
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 struct PitchReading {
     double seconds = 0;   // the end of the samples it was read from, since the stream began
-    double frequency = 0; // Hz; 0 where no pitch is heard (silence, noise)
+    double frequency = 0; // Hz; 0 where no pitch is heard (silence, noise, hum)
     double clarity = 0;   // how periodic the sound is, 0 to 1
 };
 
 class PitchDetector {
   public:
-    // B0 of a five-string bass, and C8.
-    static constexpr double kLowestNote = 30.87;
+    // A0, the lowest note of a piano (and below a five-string bass's B0), and C8.
+    static constexpr double kLowestNote = 27.5;
     static constexpr double kHighestNote = 4186.01;
+    // No window is made for notes lower than this, whatever is asked.
+    static constexpr double kLowestPossible = 16;
 
     // For any rate from 8 to 192 kHz; the window is sized to the lowest note asked for.
     explicit PitchDetector(int sampleRate, double lowestHz = kLowestNote,
                            double highestHz = kHighestNote);
-    ~PitchDetector();
-    PitchDetector(const PitchDetector&) = delete;
-    PitchDetector& operator=(const PitchDetector&) = delete;
 
+    // The notes the instrument's strings are tuned to (Hz): a period that lies an octave or a
+    // fifth from every string while a whole multiple or part of it lies near one is taken at that
+    // multiple or part. None: any note, on its own.
+    void setTargets(std::vector<double> targets) { coarse_.setTargets(std::move(targets)); }
     // Takes the next samples and appends a reading for every hop they complete.
     void feed(const float* samples, std::size_t count, std::vector<PitchReading>& readings);
     // The samples of the input between two readings.
     int hopSamples() const { return hop_ * decimation_; }
 
   private:
-    struct Fft;
     PitchReading analyse();
-    double coarsePeriod(std::size_t available, double& clarity);
+    // The reading, once the note's period is known: its partials' where they are known well.
+    PitchReading read(PitchReading reading);
+    // No new note: the note heard goes on while its partials are heard.
+    PitchReading goOn(PitchReading reading);
+    void endNote();
     // The period refined on the newest available samples of the note; exact: the period is
     // already known that well (the note goes on). 0 where the sound does not repeat.
     double refinedPeriod(double period, std::size_t available, bool exact) const;
     // Refined last on the phase of the strongest of the first harmonics over up to a second;
     // the period as it was where the note is still too short for that.
     double finalPeriod(double period, std::size_t available, bool exact);
-    // The sample that lies back samples before the newest.
-    float at(std::size_t back) const { return ring_[(written_ - 1 - back) & mask_]; }
+    float at(std::size_t back) const { return history_.at(back); }
 
     // Above 48 kHz every few samples are averaged into one: the notes lie far below, and the
     // analysis costs and measures as at 48 kHz.
@@ -60,18 +70,22 @@ class PitchDetector {
     int summed_ = 0;
     int rate_; // of the analysis
     int hop_;
-    int window_; // the coarse analysis window: two periods of the lowest note and a little
-    int minLag_; // the period of the highest note
-    int maxLag_; // the period of the lowest note
+    int maxLag_;              // the period of the lowest note
     std::size_t longestLag_;  // how far back a period is refined on the signal's own match
     std::size_t longestSpan_; // and on a harmonic's phase
-    std::vector<float> ring_;
-    std::size_t mask_ = 0;
-    std::size_t written_ = 0; // samples taken since the stream began
+    SampleHistory history_;
+    CoarsePeriod coarse_;
+    PartialTracker tracker_;
+    MainsHum hum_;
     std::size_t sinceHop_ = 0;
-    std::size_t soundStart_ = 0; // where the sound now heard rose above silence
-    std::size_t noteStart_ = 0;  // where the note now heard began, in samples since the start
-    double notePeriod_ = 0;      // its period at the last reading (0: none heard)
-    int harmonic_ = 1;           // the harmonic whose phase is followed
-    std::unique_ptr<Fft> fft_;
+    std::size_t soundStart_ = 0;    // where the sound now heard rose above silence
+    std::size_t lastRise_ = 0;      // where the sound last rose sharply (a new pluck)
+    double recentPower_ = 0;        // of the last hops, for that rise
+    std::vector<double> hopPowers_; // of the last 200 ms, a hop each
+    std::size_t lastSwell_ = 0;     // where the sound last swelled (a new note may come)
+    std::size_t octaveUp_ = 0;      // where the note was last found an octave higher
+    std::size_t noteStart_ = 0;     // where the note now heard began, in samples since the start
+    double notePeriod_ = 0;         // its period at the last reading (0: none heard)
+    int harmonic_ = 1;              // the harmonic whose phase is followed
+    bool tracked_ = false;          // the note is read from its partials
 };

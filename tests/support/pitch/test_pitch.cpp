@@ -4,6 +4,7 @@
 #include "support/pitch/notes.h"
 #include "support/pitch/pitch_detector.h"
 #include "support/pitch/string_targets.h"
+#include "tests/support/pitch/test_signals.h"
 #include "tests/support/support_fixture.h"
 #include "tools/instrument_folder.h"
 #include "tools/instrument_presets.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <numeric>
 #include <random>
 
@@ -84,6 +86,7 @@ std::vector<PitchReading> readings(const Signal& s, int rate) {
 } // namespace
 
 Q_DECLARE_METATYPE(Signal)
+Q_DECLARE_METATYPE(Signals::Samples)
 
 class TestPitch : public QObject {
     Q_OBJECT
@@ -141,6 +144,79 @@ class TestPitch : public QObject {
                     r.frequency > 0 && std::abs(Notes::centsFrom(r.frequency, frequency)) <= cents,
                     qPrintable(QStringLiteral("%1 Hz at %2 s").arg(r.frequency).arg(r.seconds)));
         }
+    }
+
+    // Strings as they sound in a room, each of exactly known first partial: the reading is that
+    // partial from 100 ms after the onset until the note has faded by 40 dB, wherever it is
+    // read; and mains hum alone is never a note.
+    void readsAStringsFirstPartialInARoom_data() {
+        QTest::addColumn<Signals::Samples>("sound");
+        QTest::addColumn<double>("truth"); // Hz; 0: nothing may be read
+        QTest::addColumn<double>("onset");
+        QTest::addColumn<double>("cents"); // the furthest a reading may lie; their median 0.3
+        QTest::addColumn<double>("heard"); // the least share of readings with a pitch
+        const auto string = [](double f, double b, unsigned seed) {
+            Signals::String s;
+            s.firstPartial = f;
+            s.inharmonicity = b;
+            s.seed = seed;
+            s.seconds = 3;
+            return s;
+        };
+        const auto row = [&](const char* name, const Signals::String& s, double cents, double heard,
+                             const std::function<void(Signals::Samples&)>& room) {
+            Signals::Samples sound = Signals::pluckedString(s);
+            room(sound);
+            QTest::newRow(name) << sound << s.firstPartial << Signals::onsetOf(s) << cents << heard;
+        };
+        const auto asIs = [](Signals::Samples&) {};
+        row("stiff string, B 3e-4, random phases", string(146.83, 3e-4, 11), 0.5, 1, asIs);
+        row("B0 50 cents flat", string(30.87 * std::exp2(-50 / 1200.0), 1e-4, 12), 0.5, 1, asIs);
+        row("E2 through a 200 Hz high-pass", string(82.41, 1e-4, 13), 0.5, 1,
+            [](Signals::Samples& x) { Signals::highPass(x, 48000, 200); });
+        const Signals::String a2 = string(110, 2e-4, 14);
+        const double level =
+            Signals::noteLevel(Signals::pluckedString(a2), 48000, Signals::onsetOf(a2));
+        row("A2 over 50 Hz hum 20 dB below", a2, 0.5, 0.95,
+            [&](Signals::Samples& x) { Signals::addHum(x, 48000, 50, Signals::below(level, 20)); });
+        row("A2 in pink noise 10 dB below", a2, 10, 0.9,
+            [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });
+        const double sharp = std::exp2(3.7 / 1200);
+        QTest::newRow("A2 whose high harmonics fade first, 3.7 cents sharp")
+            << Signals::fadingTone(110 * sharp, 48000) << 110 * sharp << 0.25 << 0.5 << 1.0;
+        for (const double mains : {50.0, 60.0}) {
+            Signals::Samples hum(3 * 48000, 0.0);
+            Signals::addHum(hum, 48000, mains, 0.05);
+            QTest::newRow(mains == 50 ? "50 Hz hum alone" : "60 Hz hum alone")
+                << hum << 0.0 << 0.0 << 0.0 << 0.0;
+        }
+    }
+    void readsAStringsFirstPartialInARoom() {
+        QFETCH(Signals::Samples, sound);
+        QFETCH(double, truth);
+        QFETCH(double, onset);
+        QFETCH(double, cents);
+        QFETCH(double, heard);
+        const double faded = truth > 0 ? Signals::fadedBy40dB(sound, 48000) : 1e9;
+        int counted = 0, pitched = 0;
+        std::vector<double> errors;
+        for (const PitchReading& r : readings(Signals::toFloat(sound), 48000)) {
+            if (truth == 0)
+                QCOMPARE(r.frequency, 0.0);
+            if (truth == 0 || r.seconds < onset + 0.1 || r.seconds > faded)
+                continue;
+            ++counted;
+            pitched += r.frequency > 0;
+            if (r.frequency > 0)
+                errors.push_back(std::abs(Notes::centsFrom(r.frequency, truth)));
+            QVERIFY2(r.frequency == 0 || std::abs(Notes::centsFrom(r.frequency, truth)) <= cents,
+                     qPrintable(QStringLiteral("%1 Hz at %2 s").arg(r.frequency).arg(r.seconds)));
+        }
+        QVERIFY2(pitched >= heard * counted,
+                 qPrintable(QStringLiteral("%1 of %2 readings").arg(pitched).arg(counted)));
+        std::nth_element(errors.begin(), errors.begin() + std::ptrdiff_t(errors.size() / 2),
+                         errors.end());
+        QVERIFY(errors.empty() || errors[errors.size() / 2] <= std::min(cents, 0.3));
     }
 
     // An attack is left unread: a sound is named 20 ms after it rises out of silence, not before.
