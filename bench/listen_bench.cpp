@@ -12,6 +12,7 @@
 #include "support/sound/microphone.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     }
     g_clock.start();
     ListenWindow window(QString::fromLocal8Bit(argv[1]) + u'/', 440);
+    window.cboInstrument->setCurrentIndex(
+        window.cboInstrument->findText(QStringLiteral("Ukulele")));
     window.show();
     bool loud = false;
     Microphone onsets([&loud](const float* s, std::size_t n, bool) {

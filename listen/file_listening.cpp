@@ -1,6 +1,7 @@
 #include "file_listening.h"
 
 #include "support/files/file_access.h"
+#include "support/files/file_names.h"
 #include "support/pitch/notes.h"
 #include "support/pitch/string_targets.h"
 #include "support/sound/wav_decoder.h"
@@ -8,7 +9,7 @@
 #include <cmath>
 
 bool listenToFile(const QString& path, double a4, std::FILE* out, std::FILE* err) {
-    const QByteArray shown = path.toLocal8Bit();
+    const QByteArray shown = FileNames::fileSystemName(path);
     if (Commands::FileExists(path) == 0) {
         std::fprintf(err, "veltrosan-tuner-listen: %s: no such file\n", shown.constData());
         return false;
@@ -26,7 +27,7 @@ bool listenToFile(const QString& path, double a4, std::FILE* out, std::FILE* err
         }
         const Notes::Note note = Notes::nearestNote(r.frequency, a4);
         // As printed, to a hundredth: a reading a hair below its note is at +0.00 as well.
-        const double cents = std::round(note.cents * 100) / 100 + 0.0;
+        const double cents = std::round(note.cents * 100) / 100;
         std::fprintf(out, "%.3f %.4f %s %+.2f\n", r.seconds, r.frequency,
                      note.name.toLatin1().constData(), cents == 0 ? 0.0 : cents);
     }

@@ -2,9 +2,11 @@
 
 #include "generated/product.h"
 #include "listen/cents_gauge.h"
+#include "listen/fitting_label.h"
 #include "listen/head_view.h"
 #include "listen/listen_instrument.h"
 #include "listen/listener.h"
+#include "listen/string_names.h"
 #include "support/files/file_names.h"
 #include "support/pitch/notes.h"
 #include "support/pitch/pitch_detector.h"
@@ -13,7 +15,9 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,10 +27,6 @@
 namespace {
 
 constexpr int kFrameMs = 33;
-constexpr int kTextIntervalMs = 250;
-
-// A string may be tuned this far below its target and still be heard (a fifth).
-constexpr double kSlackCents = 700;
 
 QLabel* labelFor(QWidget* control, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -44,85 +44,109 @@ std::vector<double> measureTargets(const QStringList& recordings) {
 
 } // namespace
 
-ListenWindow::ListenWindow(const QString& tunes, double a4) : tunes_(tunes) {
+ListenWindow::ListenWindow(const QString& tunes, std::optional<double> a4)
+    : tunes_(tunes), choices_(loadListenChoices()) {
     setWindowTitle(QStringLiteral(TUNER_TITLE " Listen"));
+    if (a4)
+        choices_.a4 = a4;
     cboInstrument = new QComboBox(this);
     spinA4 = new QDoubleSpinBox(this);
     spinA4->setRange(Notes::kLowestA4, Notes::kHighestA4);
     spinA4->setDecimals(1);
     spinA4->setSuffix(QStringLiteral(" Hz"));
-    spinA4->setValue(a4);
+    spinA4->setValue(choices_.a4.value_or(Notes::kDefaultA4));
+    cmdSetA4 = new QPushButton(QStringLiteral("Set A4 from this note"), this);
+    cmdSetA4->setToolTip(QStringLiteral("Makes the steady note now heard read 0 cents"));
+    cmdSetA4->setEnabled(false);
+    cboInput = new QComboBox(this);
+    cboChannel = new QComboBox(this);
     head = new HeadView(this);
     head->setFixedSize(192, 275); // the picture at half its size
     head->setAccessibleName(QStringLiteral("Instrument head"));
     gauge = new CentsGauge(this);
-    lblNote = new QLabel(this);
-    QFont big = lblNote->font();
-    big.setPointSizeF(big.pointSizeF() * 2);
-    big.setBold(true);
-    lblNote->setFont(big);
-    lblCents = new QLabel(this);
-    big.setPointSizeF(big.pointSizeF() * 0.75);
-    lblCents->setFont(big);
+    lblNote = new FittingLabel(0.95, QStringLiteral("C#8"), 4, this);
+    QFont bold = lblNote->font();
+    bold.setBold(true);
+    lblNote->setFont(bold);
+    lblString = new FittingLabel(0.9, QStringLiteral("String 6"), 1.5, this);
+    lblCents = new FittingLabel(0.9, QStringLiteral("-50.0 cents"), 2, this);
+    lblWords = new FittingLabel(0.9, QStringLiteral("not a string of Mandolin"), 1.2, this);
     lblFrequency = new QLabel(this);
     lblMicrophone = new QLabel(this);
     lblMicrophone->setWordWrap(true);
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(labelFor(cboInstrument, QStringLiteral("Instrument"), this), 0, 0);
-    grid->addWidget(cboInstrument, 0, 1);
-    auto* a4Label = labelFor(spinA4, QStringLiteral("A4"), this);
-    grid->addWidget(a4Label, 1, 0);
-    grid->addWidget(spinA4, 1, 1);
-    auto* readout = new QVBoxLayout;
-    readout->addWidget(lblNote);
-    readout->addWidget(lblCents);
-    readout->addWidget(lblFrequency);
-    readout->addStretch();
-    readout->addWidget(gauge);
-    grid->addWidget(head, 0, 2, 4, 1);
-    grid->addLayout(readout, 2, 0, 1, 2);
-    grid->addWidget(lblMicrophone, 4, 0, 1, 3);
-    grid->setColumnMinimumWidth(1, 220);
-    grid->setRowStretch(2, 1);
+    layOut();
 
     cboInstrument->addItem(anyNoteText());
     for (const QString& folder : listenInstruments(tunes_))
         cboInstrument->addItem(FileNames::readable(folder), folder);
-    const int ukulele = cboInstrument->findText(QStringLiteral("Ukulele"));
-    cboInstrument->setCurrentIndex(std::max(0, ukulele));
+    // An instrument that is gone falls back to any note, as on the very first start.
+    cboInstrument->setCurrentIndex(
+        std::max(0, cboInstrument->findData(choices_.instrument, Qt::UserRole, Qt::MatchExactly)));
     connect(cboInstrument, &QComboBox::currentIndexChanged, this,
             [this] { cboInstrument_Click(); });
-    connect(spinA4, &QDoubleSpinBox::valueChanged, this, [this] { shownNeedle_.reset(); });
-    connect(cboInstrument, &QComboBox::currentIndexChanged, a4Label, [this, a4Label](int index) {
-        a4Label->setVisible(index == 0);
-        spinA4->setVisible(index == 0);
+    connect(spinA4, &QDoubleSpinBox::valueChanged, this, [this] {
+        shownNeedle_.reset();
+        keepChoices();
     });
-    a4Label->setVisible(cboInstrument->currentIndex() == 0);
-    spinA4->setVisible(cboInstrument->currentIndex() == 0);
-    setTabOrder(cboInstrument, spinA4);
-    setTabOrder(spinA4, gauge);
+    connect(cmdSetA4, &QPushButton::clicked, this, [this] { cmdSetA4_Click(); });
+    connect(cboInput, &QComboBox::activated, this, [this] { chooseInput(); });
+    connect(cboChannel, &QComboBox::activated, this, [this] { chooseInput(); });
+    listInputs();
 
     cboInstrument_Click();
-    // A fixed size, from the layout: it follows the fonts and the screen's pixel density. Fixed
-    // once, so that a reading's new text does not size the window again.
-    lblNote->setText(QStringLiteral("String 6  C#8"));
-    lblCents->setText(QStringLiteral("-50.0 cents"));
-    lblFrequency->setText(QStringLiteral("4186.01 Hz"));
-    lblMicrophone->setText(Microphone::describe(Microphone::State::Refused));
-    // The places are fixed with it: a new text then costs no layout of the window. The reference
-    // A4 keeps its place while it is hidden.
-    for (QWidget* a4 : {static_cast<QWidget*>(a4Label), static_cast<QWidget*>(spinA4)}) {
-        QSizePolicy policy = a4->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        a4->setSizePolicy(policy);
-    }
-    setFixedSize(sizeHint());
-    grid->activate();
-    grid->setEnabled(false);
     frameTimer_ = new QTimer(this);
     connect(frameTimer_, &QTimer::timeout, this, [this] { showLatest(); });
     showNothingHeard();
+    showMicrophone(Microphone::State::Opening);
+}
+
+void ListenWindow::layOut() {
+    // The choices beside the head; the reading below, growing with the window.
+    auto* form = new QGridLayout;
+    const auto row = [&](int at, QWidget* control, const QString& text) {
+        QLabel* label = labelFor(control, text, this);
+        form->addWidget(label, at, 0);
+        form->addWidget(control, at, 1);
+        return label;
+    };
+    row(0, cboInstrument, QStringLiteral("Instrument"));
+    QLabel* a4Label = row(1, spinA4, QStringLiteral("A4"));
+    form->addWidget(cmdSetA4, 2, 1);
+    row(3, cboInput, QStringLiteral("Input"));
+    QLabel* channelLabel = row(4, cboChannel, QStringLiteral("Channel"));
+    form->setRowStretch(5, 1);
+    form->setColumnMinimumWidth(1, 220);
+    auto* top = new QHBoxLayout;
+    top->addLayout(form, 1);
+    top->addWidget(head, 0, Qt::AlignTop);
+    auto* figures = new QVBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(lblString), static_cast<QWidget*>(lblCents),
+                       static_cast<QWidget*>(lblWords), static_cast<QWidget*>(lblFrequency)})
+        figures->addWidget(w);
+    auto* readout = new QHBoxLayout;
+    readout->addWidget(lblNote, 1);
+    readout->addLayout(figures, 1);
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(top);
+    window->addLayout(readout, 3);
+    window->addWidget(gauge, 1);
+    window->addWidget(lblMicrophone);
+    // The reference A4 and its button belong to any note; the channel to an input of several.
+    const auto anyNote = [this, a4Label] {
+        for (QWidget* w : {static_cast<QWidget*>(a4Label), static_cast<QWidget*>(spinA4),
+                           static_cast<QWidget*>(cmdSetA4)})
+            w->setVisible(cboInstrument->currentIndex() == 0);
+    };
+    connect(cboInstrument, &QComboBox::currentIndexChanged, this, anyNote);
+    connect(cboChannel, &QComboBox::currentIndexChanged, channelLabel,
+            [this, channelLabel] { channelLabel->setVisible(cboChannel->isVisibleTo(this)); });
+    anyNote();
+    QWidget* const order[] = {cboInstrument, spinA4, cmdSetA4, cboInput, cboChannel, gauge};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    lblMicrophone->setText(Microphone::describe(Microphone::State::CannotOpen));
+    resize(sizeHint());
+    setMinimumSize(sizeHint() * 0.8);
 }
 
 void ListenWindow::paintEvent(QPaintEvent* event) {
@@ -137,19 +161,13 @@ void ListenWindow::paintEvent(QPaintEvent* event) {
 
 void ListenWindow::startListening() {
     listener_ = std::make_unique<Listener>(PitchDetector::kLowestNote);
+    chooseInput();
     measureStrings();
     // Drawn at the display's rate, and at most 30 times a second: the needle moves smoothly
     // at that rate, and the listener holds the newest reading.
     const double rate = screen() ? screen()->refreshRate() : 60;
     frameTimer_->start(std::max(kFrameMs, int(std::lround(1000 / std::max(rate, 1.0)))));
     showLatest();
-}
-
-void ListenWindow::measureStrings() {
-    if (!recordings_.isEmpty())
-        measuring_ = std::async(std::launch::async, measureTargets, recordings_);
-    else if (listener_)
-        listener_->setLowestNote(PitchDetector::kLowestNote);
 }
 
 ListenWindow::~ListenWindow() {
@@ -160,9 +178,8 @@ ListenWindow::~ListenWindow() {
 void ListenWindow::cboInstrument_Click() {
     targets_.clear();
     stringOfTarget_.clear();
+    noteOfTarget_.clear();
     shownNeedle_.reset();
-    if (measuring_.valid())
-        measuring_.wait(); // the measurements share one cache; one runs at a time
     const QVariant folder = cboInstrument->currentData();
     recordings_.clear();
     if (folder.isValid()) {
@@ -172,89 +189,64 @@ void ListenWindow::cboInstrument_Click() {
     } else {
         head->setPictures({}, {}, {});
     }
+    keepChoices();
     if (listener_)
         measureStrings();
 }
 
-void ListenWindow::showLatest() {
-    if (measuring_.valid() &&
-        measuring_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-        const std::vector<double> measured = measuring_.get();
-        for (std::size_t k = 0; k < measured.size() && k < 6; ++k)
-            if (measured[k] > 0) {
-                targets_.push_back(measured[k]);
-                stringOfTarget_.push_back(int(k));
-            }
-        const double lowest = targets_.empty()
-                                  ? PitchDetector::kLowestNote
-                                  : *std::min_element(targets_.begin(), targets_.end()) *
-                                        std::exp2(-kSlackCents / 1200);
-        listener_->setLowestNote(std::max(lowest, PitchDetector::kLowestPossible));
-    }
-    if (!listener_)
-        return;
-    const Listener::Latest latest = listener_->latest();
-    const QString problem = Microphone::describe(latest.state);
-    if (lblMicrophone->text() != problem)
-        lblMicrophone->setText(problem);
-    lblMicrophone->setVisible(!problem.isEmpty());
-    // Nothing is drawn while the needle stays where it is (silence, a steady note).
-    if (shownNeedle_ && shownNeedle_->heard == latest.needle.heard &&
-        shownNeedle_->frequency == latest.needle.frequency)
-        return;
-    shownNeedle_ = latest.needle;
-    const bool anyNote = cboInstrument->currentIndex() == 0;
-    if (!latest.needle.heard || (!anyNote && targets_.empty())) {
-        showNothingHeard();
+void ListenWindow::measureStrings() {
+    // The measurements share one cache, so one runs at a time: an instrument chosen meanwhile
+    // is measured once the one before is done, and the window never waits for it.
+    if (measuring_.valid()) {
+        measureAgain_ = true;
         return;
     }
-    const double frequency = latest.needle.frequency;
-    int stringNumber = 0;
-    QString note;
-    double cents = 0;
-    if (anyNote) {
-        const Notes::Note nearest = Notes::nearestNote(frequency, spinA4->value());
-        note = nearest.name;
-        cents = nearest.cents;
-    } else {
-        const StringMatch match = nearestString(targets_, frequency);
-        stringNumber = stringOfTarget_[std::size_t(match.string)] + 1;
-        note = match.note;
-        cents = match.cents;
+    measureAgain_ = false;
+    if (!recordings_.isEmpty())
+        measuring_ = std::async(std::launch::async, measureTargets, recordings_);
+    else
+        listener_->setLowestNote(PitchDetector::kLowestNote);
+}
+
+void ListenWindow::takeMeasurements() {
+    if (!measuring_.valid() ||
+        measuring_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    const std::vector<double> measured = measuring_.get();
+    if (measureAgain_) {
+        measureStrings();
+        return;
     }
-    head->setLitString(stringNumber - 1);
-    gauge->setCents(cents);
-    const QString noteText =
-        stringNumber > 0 ? QStringLiteral("String %1  %2").arg(stringNumber).arg(note) : note;
-    // The needle follows every frame; the figures change a few times a second, as fast as they
-    // can be read (and each change of a text costs a layout and a paint), and at once for a new
-    // note.
-    if (noteText != lblNote->text() || !textClock_.isValid() ||
-        textClock_.elapsed() >= kTextIntervalMs) {
-        textClock_.start();
-        setText(lblNote, noteText);
-        setText(lblCents, shownCents(cents) + QStringLiteral(" cents"));
-        setText(lblFrequency, QString::number(frequency, 'f', 2) + QStringLiteral(" Hz"));
-    }
-    speak(spokenReading(stringNumber, note, cents), std::abs(cents) <= kInTuneCents);
+    for (std::size_t k = 0; k < measured.size() && k < 6; ++k)
+        if (measured[k] > 0) {
+            targets_.push_back(measured[k]);
+            stringOfTarget_.push_back(int(k));
+        }
+    instrumentA4_ = Notes::fittingA4(targets_);
+    for (std::size_t t = 0; t < targets_.size(); ++t)
+        noteOfTarget_.append(
+            stringNote(recordings_[stringOfTarget_[t]], targets_[t], instrumentA4_));
+    // Any note is heard, so that a note that is no string is named too; a string tuned far
+    // below its target, down to a fifth, as well.
+    const double lowest = targets_.empty() ? PitchDetector::kLowestNote
+                                           : *std::min_element(targets_.begin(), targets_.end()) *
+                                                 std::exp2(-kStringSlackCents / 1200);
+    listener_->setLowestNote(
+        std::max(std::min(lowest, PitchDetector::kLowestNote), PitchDetector::kLowestPossible),
+        targets_);
+    shownNeedle_.reset();
 }
 
-void ListenWindow::setText(QLabel* label, const QString& text) {
-    if (label->text() != text)
-        label->setText(text);
+void ListenWindow::cmdSetA4_Click() {
+    if (!shownNeedle_ || !shownNeedle_->heard)
+        return;
+    const Notes::Note note = Notes::nearestNote(shownNeedle_->frequency, spinA4->value());
+    spinA4->setValue(std::clamp(spinA4->value() * std::exp2(note.cents / 1200), Notes::kLowestA4,
+                                Notes::kHighestA4));
 }
 
-void ListenWindow::showNothingHeard() {
-    head->setLitString(-1);
-    gauge->setCents(std::nullopt);
-    textClock_.invalidate();
-    setText(lblNote, QStringLiteral("–"));
-    setText(lblCents, QStringLiteral("Play a string"));
-    setText(lblFrequency, {});
-    speak(QStringLiteral("Nothing heard"), false);
-}
-
-void ListenWindow::speak(const QString& text, bool inTune) {
-    if (announcer_.due(text, inTune, Announcer::Clock::now()))
-        gauge->setAccessibleName(text);
+void ListenWindow::keepChoices() {
+    choices_.instrument = cboInstrument->currentData().toString();
+    choices_.a4 = spinA4->value();
+    saveListenChoices(choices_);
 }

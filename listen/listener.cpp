@@ -10,10 +10,19 @@ Listener::Listener(double lowestHz)
 
 Listener::~Listener() = default;
 
-void Listener::setLowestNote(double lowestHz) {
+std::unique_ptr<PitchDetector> Listener::newDetector() const {
+    auto detector = std::make_unique<PitchDetector>(Microphone::kRate, lowestHz_);
+    detector->setTargets(targets_);
+    return detector;
+}
+
+void Listener::setLowestNote(double lowestHz, std::vector<double> targets) {
+    // Made before the lock is taken: the capture thread does not wait for it.
     auto detector = std::make_unique<PitchDetector>(Microphone::kRate, lowestHz);
+    detector->setTargets(targets);
     std::lock_guard lock(mutex_);
     lowestHz_ = lowestHz;
+    targets_ = std::move(targets);
     detector_ = std::move(detector);
     smoother_ = {};
 }
@@ -31,7 +40,7 @@ void Listener::take(const float* samples, std::size_t count, bool fresh) {
     std::lock_guard lock(mutex_);
     if (fresh) {
         // The sound before a gap is no part of the note after it: heard anew.
-        detector_ = std::make_unique<PitchDetector>(Microphone::kRate, lowestHz_);
+        detector_ = newDetector();
         smoother_ = {};
     }
     readings_.clear();

@@ -2,6 +2,7 @@
 #include "generated/product.h"
 #include "listen/file_listening.h"
 #include "listen/listen_window.h"
+#include "support/files/file_names.h"
 #include "support/instrument_schema.h"
 #include "support/pitch/notes.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -46,10 +48,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> application =
         window ? std::make_unique<QApplication>(argc, argv)
                : std::make_unique<QCoreApplication>(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // The arguments as the file system spells them: a file name need not be UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(FileNames::fromFileSystem(argv[i]));
     QString file;
-    double a4 = Notes::kDefaultA4;
+    std::optional<double> a4;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("--help")) {
@@ -72,12 +76,12 @@ int main(int argc, char** argv) {
         }
         bool number = false;
         a4 = value.toDouble(&number);
-        if (!number || !(a4 >= Notes::kLowestA4 && a4 <= Notes::kHighestA4))
+        if (!number || !(*a4 >= Notes::kLowestA4 && *a4 <= Notes::kHighestA4))
             return badInput(
                 QStringLiteral("--a4 is a frequency from 400 to 480 Hz, not '%1'").arg(value));
     }
     if (!file.isEmpty())
-        return listenToFile(file, a4, stdout, stderr) ? 0 : 2;
+        return listenToFile(file, a4.value_or(Notes::kDefaultA4), stdout, stderr) ? 0 : 2;
     QApplication::setApplicationName(QStringLiteral(TUNER_TITLE " Listen"));
     ListenWindow listening(InstrumentFolder::tunesFolder(QCoreApplication::applicationDirPath()),
                            a4);

@@ -35,15 +35,40 @@ QString Microphone::describe(State state) {
     case State::Listening:
         return {};
     case State::NoDevice:
-        return QStringLiteral("No microphone or other input found. Waiting for one.");
+        return QStringLiteral("No input found: no microphone or other input is there. Waiting "
+                              "for one.");
     case State::Refused:
         return QStringLiteral("Access to the input was refused. Trying again every second.");
     case State::CannotOpen:
-        return QStringLiteral("The input could not be opened. Trying again every second.");
+        return QStringLiteral("The input is there but cannot be opened: it may be in use. Trying "
+                              "again every second.");
     case State::Lost:
         return QStringLiteral("The input went away. Waiting for it to come back.");
     }
     return {};
+}
+
+void Microphone::choose(const QByteArray& input, int channel) {
+    {
+        std::lock_guard lock(mutex_);
+        if (channel_.exchange(channel) != channel)
+            freshChannel_ = true; // the note before was heard in another channel
+        if (input == input_)
+            return;
+        input_ = input;
+        chosen_ = true;
+    }
+    wake_.notify_all();
+}
+
+SoundServer::Devices Microphone::devices() const {
+    std::lock_guard lock(mutex_);
+    return server_ ? server_->devices() : SoundServer::Devices{};
+}
+
+unsigned Microphone::deviceChanges() const {
+    std::lock_guard lock(mutex_);
+    return server_ ? server_->changes() + 1 : 0;
 }
 
 void Microphone::run() {
@@ -51,15 +76,22 @@ void Microphone::run() {
     unsigned device = 0;
     std::unique_lock lock(mutex_);
     while (!stopping_) {
+        if (server_ && chosen_) {
+            chosen_ = false;
+            server_->record(input_, [this](const float* samples, std::size_t frames, int channels,
+                                           bool fresh) { take(samples, frames, channels, fresh); });
+        }
         lock.unlock();
         if (server_) {
             watchServer();
         } else if (device == 0) {
+            std::unique_ptr<SoundServer> server;
             if (soundWay() == SoundWay::Automatic &&
-                (server_ = SoundServer::connect(TUNER_TITLE " Listen"))) {
-                server_->record({}, [this](const float* samples, std::size_t frames, int channels,
-                                           bool fresh) { take(samples, frames, channels, fresh); });
-                watchServer();
+                (server = SoundServer::connect(TUNER_TITLE " Listen"))) {
+                lock.lock();
+                server_ = std::move(server);
+                chosen_ = true; // its stream is opened at the top of the loop
+                lock.unlock();
             } else if (!lib.haveSdl) {
                 state_ = State::NoDevice;
             } else {
@@ -76,10 +108,11 @@ void Microphone::run() {
         }
         lock.lock();
         wake_.wait_for(lock, device != 0 || server_ ? kWatchInterval : retryInterval_,
-                       [this] { return stopping_; });
+                       [this] { return stopping_ || (server_ && chosen_); });
     }
+    std::unique_ptr<SoundServer> server = std::move(server_);
     lock.unlock();
-    server_.reset(); // no sample is taken after this
+    server.reset(); // no sample is taken after this
     if (device != 0) {
         std::lock_guard audio(g_sdlAudio);
         lib.SDL_CloseAudioDevice(device);
@@ -146,16 +179,23 @@ unsigned Microphone::openSdl() {
 }
 
 void Microphone::take(const float* samples, std::size_t frames, int channels, bool fresh) {
+    fresh = freshChannel_.exchange(false) || fresh;
+    const int channel = channel_.load();
     if (channels == 1) {
         consumer_(samples, frames, fresh);
         return;
     }
     mono_.resize(frames);
-    for (std::size_t f = 0; f < frames; ++f) {
-        float sum = 0;
-        for (int c = 0; c < channels; ++c)
-            sum += samples[f * std::size_t(channels) + std::size_t(c)];
-        mono_[f] = sum / float(channels);
+    if (channel >= 0 && channel < channels) {
+        for (std::size_t f = 0; f < frames; ++f)
+            mono_[f] = samples[f * std::size_t(channels) + std::size_t(channel)];
+    } else {
+        for (std::size_t f = 0; f < frames; ++f) {
+            float sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += samples[f * std::size_t(channels) + std::size_t(c)];
+            mono_[f] = sum / float(channels);
+        }
     }
     consumer_(mono_.data(), frames, fresh);
 }

@@ -5,6 +5,9 @@
 // access is refused or the device went away, it tries again every second, so a device that
 // appears later is used; nothing the caller does waits for it.
 
+#include "support/sound/sound_server.h"
+
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -16,11 +19,11 @@
 #include <thread>
 #include <vector>
 
-class SoundServer;
-
 class Microphone {
   public:
     static constexpr int kRate = 48000;
+    // The channel that means all of an input's channels, mixed.
+    static constexpr int kAllChannels = -1;
     enum class State { Opening, Listening, NoDevice, Refused, CannotOpen, Lost };
     // Takes the samples as they arrive, on the sound thread; fresh where they do not follow the
     // samples before (a device opened anew, samples lost).
@@ -36,6 +39,15 @@ class Microphone {
     // What the state means to the user, in plain words; empty while listening.
     static QString describe(State state);
 
+    // Hears the named input (empty: the default, followed as it changes) and, of its channels,
+    // the one counted from 0 or all of them mixed. An input that is not there is waited for.
+    // Only the sound server offers a choice: without one, the default device is heard.
+    void choose(const QByteArray& input, int channel);
+    // The inputs the server lists: none where no server answers (yet).
+    SoundServer::Devices devices() const;
+    // Counts the changes of devices(), so that a caller sees one without comparing lists.
+    unsigned deviceChanges() const;
+
   private:
     void run();
     // Where no server answers: the default device through SDL. Its id, or 0 with the state
@@ -49,11 +61,15 @@ class Microphone {
     Consumer consumer_;
     const std::chrono::milliseconds retryInterval_;
     std::atomic<State> state_{State::Opening};
-    std::vector<float> mono_; // on the sound thread
-    std::mutex mutex_;        // guards stopping_
+    std::vector<float> mono_;  // on the sound thread
+    mutable std::mutex mutex_; // guards stopping_, the choice and server_ (set by the thread)
     std::condition_variable wake_;
     bool stopping_ = false;
-    std::unique_ptr<SoundServer> server_;  // the thread's
+    QByteArray input_;
+    bool chosen_ = false; // the input chosen is not yet asked of the server
+    std::atomic<int> channel_{kAllChannels};
+    std::atomic<bool> freshChannel_{false};
+    std::unique_ptr<SoundServer> server_;
     bool heard_ = false;                   // the thread's: the input was open once
     std::atomic<bool> freshDevice_{false}; // an SDL device was just opened
     std::thread thread_;

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -76,6 +77,8 @@ class TestDeviceSoak : public QObject {
         if (!server.running())
             QSKIP("needs pulseaudio (scripts/deps installs it)");
         qputenv("PULSE_SERVER", server.address());
+        const QTemporaryDir config; // the listening window's choices, kept apart
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         QString sink = server.addSink(u"soak"_s);
 
         Session session;

@@ -3,6 +3,7 @@
 #include "tests/support/support_fixture.h"
 
 #include <QProcess>
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +51,20 @@ class TestListen : public QObject {
         QCOMPARE(run.lines.size(), 200);
         QVERIFY2(run.lines.last().endsWith(ending), qPrintable(run.lines.last()));
         QVERIFY(run.lines.last().startsWith(u"0.998 "_s)); // 220 samples a hop at 44.1 kHz
+    }
+
+    // "été.wav" in Latin-1: bytes that are no UTF-8, passed on as the shell passes them.
+    void opensAFileNamedInBytesThatAreNotUtf8() {
+        const std::string latin1 = QFile::encodeName(dir.path()).toStdString() + "/\xe9t\xe9.wav";
+        std::filesystem::copy_file(QFile::encodeName(a4).toStdString(), latin1);
+        QProcess shell;
+        shell.start(u"/bin/sh"_s,
+                    {u"-c"_s, uR"sh(exec "$0" --file "$(printf '%s/\351t\351.wav' "$1")")sh"_s,
+                     QStringLiteral(TUNER_LISTEN), dir.path()});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.readAllStandardError(), QByteArray());
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(shell.readAllStandardOutput().count('\n'), 200);
     }
 
     void badInputIsOneLineAndStatusTwo_data() {

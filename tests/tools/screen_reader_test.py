@@ -133,10 +133,16 @@ try:
     subprocess.run([closer, "Veltrosan Tuner"], check=True, stdout=subprocess.DEVNULL)
     assert tuner.wait(timeout=20) == 0, "the program did not end cleanly"
 
-    # The listening window on the ukulele: string 3 (E4) played 4.5 cents flat into the sink,
-    # whose monitor is the default capture source.
+    # The listening window on the ukulele, as the user left it, hearing the sink's monitor chosen
+    # by name: string 3 (E4) played 4.5 cents flat into the sink.
+    config = os.path.join(work.name, "config")
+    os.makedirs(os.path.join(config, "Veltrosan Tuner"))
+    with open(os.path.join(config, "Veltrosan Tuner", "Listen.conf"), "w") as kept:
+        kept.write("[General]\ninstrument=Ukulele\ninput=%s\nchannel=-1\n"
+                   % os.environ["TUNER_TEST_SINK_MONITOR"])
     listen = start(os.path.join(work.name, "usr/bin/veltrosan-tuner-listen"),
-                   env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+                   env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                            XDG_CONFIG_HOME=config))
     app = wait_for("the listening window on the accessibility bus", lambda: next(
         (a for a in desktop if a and a.name == "Veltrosan Tuner Listen"), None))
     rate, e4 = 48000, 329.6276 * 2 ** (-4.5 / 1200)
@@ -160,8 +166,8 @@ try:
         subprocess.run(["import", "-window", window[0], sys.argv[3]], check=True)
     player.kill()
     subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True)
-    reached = [focused(app)]  # Tab goes round the drop-down and the gauge (and the A4 for any note)
-    for _ in range(2):
+    reached = [focused(app)]  # Tab goes round the drop-downs and the gauge
+    for _ in range(3):
         key("Tab")
         reached.append(wait_for("the focus to move on", lambda: focused(app) != reached[-1] and focused(app)))
     assert "Ukulele" in reached and any(n.startswith(("String", "Nothing")) for n in reached[1:]), reached
