@@ -4,10 +4,11 @@ against it; writes docs/fault-table.md. Started by tests/faults/run, which gives
 
 The tests mirror the libraries, so a fault is first run against the tests that the build says it
 touches: the test programs that link the file that was changed (and, where a program or the
-sample instruments change too, every test, since tests run those). They run one at a time, the
-tests of the file's own folder and the quickest first, until one fails; that one is run again. A
-fault is killed only when it fails both times (once of two: flaky). A fault that those tests miss
-is run against the whole suite twice. The output of every failing run is kept in logs/.
+sample instruments change too, every test, since tests run those). They run one at a time until
+one fails, that one again: first those that killed the fault in the last table, then those of the
+file's own folder, then the quickest. A fault is killed only when it fails both times (once of
+two: flaky). A fault that those tests miss is run against the whole suite twice. The output of
+every failing run is kept in logs/.
 """
 import os
 import re
@@ -80,7 +81,17 @@ def touched(tests):
     return [t for t in tests if t in made]
 
 
-def ranked(candidates, file, tests, times):
+def killers():
+    """The tests that killed each fault in the last table: they are run first this time."""
+    table = SRC / "docs/fault-table.md"
+    found = {}
+    for fault_id, names in re.findall(r"^\| (F\d+) .*\| killed \(([^)]*)\) \|$",
+                                      table.read_text() if table.exists() else "", re.M):
+        found[fault_id] = [n.strip() for n in names.split(",")]
+    return found
+
+
+def ranked(candidates, file, tests, times, first=()):
     folder = Path(file).parent.parts
 
     def shared(test):
@@ -89,7 +100,7 @@ def ranked(candidates, file, tests, times):
         while n < min(len(parts), len(folder)) and parts[n] == folder[n]:
             n += 1
         return n
-    return sorted(candidates, key=lambda t: (-shared(t), times.get(t, 1e9)))
+    return sorted(candidates, key=lambda t: (t not in first, -shared(t), times.get(t, 1e9)))
 
 
 def plant(path, old, new):
@@ -100,9 +111,9 @@ def plant(path, old, new):
     return text
 
 
-def verdict(fault_id, file, tests, times):
+def verdict(fault_id, file, tests, times, first):
     """killed (tests), flaky (...) or survived."""
-    for test in ranked(touched(tests), file, tests, times):
+    for test in ranked(touched(tests), file, tests, times, first):
         # A test with a program of its own is built alone; one without (a script) needs all.
         if not build(test if test not in SCRIPTS else "all"):
             sys.exit(f"{fault_id} does not build")
@@ -129,7 +140,7 @@ def main():
     ok, failed = ctest(".", "baseline.log")
     if not ok:
         sys.exit(f"the unmutated suite fails ({', '.join(failed)}): no fault is planted")
-    tests, times = tests_and_sources(), durations()
+    tests, times, previous = tests_and_sources(), durations(), killers()
     rows = []
     for line in (SRC / "tests/faults/faults.tsv").read_text().splitlines():
         if line.startswith("#") or not line.strip():
@@ -143,7 +154,7 @@ def main():
         if original is None:
             sys.exit(f"{fault_id} does not plant at exactly one place")
         began = time.monotonic()
-        result = verdict(fault_id, file, tests, times)
+        result = verdict(fault_id, file, tests, times, previous.get(fault_id, ()))
         path.write_text(original)
         rows.append((fault_id, file, fault, result, equivalent))
         print("\t".join(rows[-1]), f"{time.monotonic() - began:.0f} s", sep="\t", flush=True)
