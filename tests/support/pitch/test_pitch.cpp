@@ -179,6 +179,8 @@ class TestPitch : public QObject {
             Signals::noteLevel(Signals::pluckedString(a2), 48000, Signals::onsetOf(a2));
         row("A2 over 50 Hz hum 20 dB below", a2, 0.5, 0.95,
             [&](Signals::Samples& x) { Signals::addHum(x, 48000, 50, Signals::below(level, 20)); });
+        row("A2 standing off zero (an offset of 0.2)", a2, 0.5, 1,
+            [](Signals::Samples& x) { Signals::addOffset(x, 0.2); });
         row("A2 in pink noise 10 dB below", a2, 10, 0.9,
             [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });
         const double sharp = std::exp2(3.7 / 1200);
