@@ -45,10 +45,12 @@ class TestListenRules : public QObject {
         NeedleSmoother needle;
         const int held = int(NeedleSmoother::kEndReadings);
         const double end[] = {330 * std::exp2(140 / 1200.0), 330 * std::exp2(-230 / 1200.0)};
-        for (int i = 0; i < 400 + held + NeedleSmoother::kQuietReadings - 1; ++i) {
-            const bool lost =
-                i % 10 == 9 || (i % 100 > 50 && i % 100 <= 50 + 23) || i >= 400 + held;
-            const double reading = i >= 400 ? end[i % 2] : 330;
+        // The note with readings lost, its abrupt end, a short gap, and the string plucked again.
+        const int ended = 400 + held, again = ended + 10;
+        for (int i = 0; i < again + 100; ++i) {
+            const bool lost = (i < 400 && (i % 10 == 9 || (i % 100 > 50 && i % 100 <= 50 + 23))) ||
+                              (i >= ended && i < again);
+            const double reading = i >= 400 && i < ended ? end[i % 2] : 330;
             const NeedleReading shown = needle.take(lost ? 0 : reading);
             if (i >= held)
                 QVERIFY2(shown.heard && std::abs(shown.frequency - 330) < 1e-9,
