@@ -180,6 +180,7 @@ void ListenWindow::cboInstrument_Click() {
     stringOfTarget_.clear();
     noteOfTarget_.clear();
     shownNeedle_.reset();
+    steadyClock_.invalidate(); // a note held before counts as steady no more
     const QVariant folder = cboInstrument->currentData();
     recordings_.clear();
     if (folder.isValid()) {
@@ -238,9 +239,11 @@ void ListenWindow::takeMeasurements() {
 }
 
 void ListenWindow::cmdSetA4_Click() {
-    if (!shownNeedle_ || !shownNeedle_->heard)
+    // The note heard now, not the one last drawn.
+    const NeedleReading needle = listener_ ? listener_->latest().needle : NeedleReading{};
+    if (!needle.heard)
         return;
-    const Notes::Note note = Notes::nearestNote(shownNeedle_->frequency, spinA4->value());
+    const Notes::Note note = Notes::nearestNote(needle.frequency, spinA4->value());
     spinA4->setValue(std::clamp(spinA4->value() * std::exp2(note.cents / 1200), Notes::kLowestA4,
                                 Notes::kHighestA4));
 }

@@ -247,6 +247,7 @@ class TestListenWindow : public QObject {
         }
         choose(window.cboInstrument, QVariant());
         Tones oboe(server, u"notes"_s, {442.0});
+        QTRY_COMPARE_WITH_TIMEOUT(window.lblNote->text(), u"A4"_s, 20000); // the oboe's A heard
         QTRY_VERIFY_WITH_TIMEOUT(window.cmdSetA4->isEnabled(), 20000);
         QTest::mouseClick(window.cmdSetA4, Qt::LeftButton);
         QVERIFY2(std::abs(window.spinA4->value() - 442.0) <= 0.1,
