@@ -142,17 +142,24 @@ Readings aubio(const QString& wav, const QString& method) {
     p.start(u"aubio"_s, {u"pitch"_s, u"-i"_s, wav, u"-B"_s, u"4096"_s, u"-H"_s, u"256"_s, u"-m"_s,
                          method, u"-u"_s, u"Hz"_s});
     p.waitForFinished(120000);
+    // aubio stamps a reading with the start of the newest hop it read, ours with the end of the
+    // samples read: aubio's move a hop on, so that both say when a reading could first be shown.
+    const auto rec = decodeWavFile(wav);
+    const double hop = rec && rec->sampleRate > 0 ? 256.0 / rec->sampleRate : 0;
     Readings out;
     for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> v = line.simplified().split(' ');
         if (v.size() == 2)
-            out.push_back({v[0].toDouble(), std::max(0.0, v[1].toDouble())});
+            out.push_back({v[0].toDouble() + hop, std::max(0.0, v[1].toDouble())});
     }
     return out;
 }
 
 // PITCH_BENCH_DETAIL set: each note's figures on stderr, to find the notes behind a table's.
 const bool g_detail = qEnvironmentVariableIsSet("PITCH_BENCH_DETAIL");
+// PITCH_BENCH_KEEP=<part of a note's name>: those notes alone, their sound under each condition
+// kept in the work folder, for `pitch_bench --readings <wav>`.
+const QString g_keep = qEnvironmentVariable("PITCH_BENCH_KEEP");
 
 QStringList g_detectors = {u"ours"_s, u"aubio yin"_s, u"aubio yinfft"_s};
 
@@ -431,7 +438,7 @@ struct Condition {
 };
 
 void conditions(const QString& work, const QString& font) {
-    const std::vector<Condition> all = {
+    std::vector<Condition> all = {
         {u"clean"_s, kRate, [](Samples&, int, double, unsigned) {}},
         {u"pink noise 20 dB below the note"_s, kRate,
          [](Samples& s, int rate, double onset, unsigned seed) {
@@ -462,6 +469,14 @@ void conditions(const QString& work, const QString& font) {
         {u"an offset of 0.2"_s, kRate,
          [](Samples& s, int, double, unsigned) { Signals::addOffset(s, 0.2); }},
     };
+    // PITCH_BENCH_CONDITIONS="1,2": those conditions alone beside the clean one, to try a change.
+    if (qEnvironmentVariableIsSet("PITCH_BENCH_CONDITIONS")) {
+        std::vector<Condition> chosen = {all.front()};
+        for (const QString& index : qEnvironmentVariable("PITCH_BENCH_CONDITIONS").split(u','))
+            if (const int i = index.toInt(); i > 0 && std::size_t(i) < all.size())
+                chosen.push_back(all[std::size_t(i)]);
+        all = chosen;
+    }
     struct Figures {
         double wrong = 0, missing = 0, counted = 0;
         std::vector<double> shift, bend;
@@ -505,10 +520,17 @@ void conditions(const QString& work, const QString& font) {
     std::map<std::pair<int, QString>, std::map<QString, double>> steadyOf; // cond, det: note
     for (std::size_t c = 0; c < all.size(); ++c) {
         for (const Note& n : notes) {
+            if (g_keep.size() && !n.name.contains(g_keep))
+                continue;
             Samples s = n.sound(all[c].rate);
             all[c].apply(s, all[c].rate, n.onset, unsigned(qHash(n.name)));
             const QString wav = scratch(work, u"condition"_s);
             writeFile(wav, pcm16WavFile(pcm16(s), all[c].rate, 1));
+            if (g_keep.size()) {
+                const QString kept = work + QStringLiteral("/kept-%1-%2.wav").arg(c).arg(n.name);
+                QFile::remove(kept);
+                QFile::copy(wav, kept);
+            }
             for (const QString& d : g_detectors) {
                 const Readings r = detect(d, wav);
                 Figures& f = figures[{int(c), d}];
@@ -540,6 +562,8 @@ void conditions(const QString& work, const QString& font) {
             Figures& f = figures[{int(c), d}];
             const auto& mine = steadyOf[{int(c), d}];
             for (const Note& n : notes) {
+                if (!mine.count(n.name) || !mine.count(n.unbent))
+                    continue;
                 const double value = mine.at(n.name), clean = steadyOf[{0, d}][n.name];
                 if (std::isfinite(value) && std::isfinite(clean))
                     f.shift.push_back(std::abs(cents(value, clean)));
@@ -581,8 +605,14 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: pitch_bench <work folder> <sound font> [ours|aubio|all [tables]]\n");
+                     "usage: pitch_bench <work folder> <sound font> [ours|aubio|all [tables]]\n"
+                     "       pitch_bench --readings <wav>\n");
         return 2;
+    }
+    if (std::strcmp(argv[1], "--readings") == 0) { // one file's readings, a line each
+        for (const Reading& x : ours(QString::fromLocal8Bit(argv[2])))
+            std::printf("%.3f %.5f\n", x.seconds, x.frequency);
+        return 0;
     }
     const QString work = QString::fromLocal8Bit(argv[1]), font = QString::fromLocal8Bit(argv[2]);
     // One side alone: ours while it changes, aubio's once (the same files, the same figures).
@@ -598,8 +628,10 @@ int main(int argc, char** argv) {
         strings(work);
     if (only.isEmpty() || only.contains(u"conditions"_s))
         conditions(work, font);
-    std::printf("Our analysis of %.0f s of audio took %.2f s of one core: %.2f %% of it in real "
-                "time.\n",
-                g_audioSeconds, g_ourSeconds, 100 * g_ourSeconds / g_audioSeconds);
+    if (g_audioSeconds > 0)
+        std::printf(
+            "Our analysis of %.0f s of audio took %.2f s of one core: %.2f %% of it in real "
+            "time.\n",
+            g_audioSeconds, g_ourSeconds, 100 * g_ourSeconds / g_audioSeconds);
     return 0;
 }
