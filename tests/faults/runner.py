@@ -134,6 +134,7 @@ def verdict(fault_id, file, tests, times, first):
 
 def main():
     start = time.monotonic()
+    commit = source_commit()  # the tree was copied just before: a commit made during the run is not it
     LOGS.mkdir(parents=True, exist_ok=True)
     if not build():
         sys.exit("the unmutated tree does not build")
@@ -160,16 +161,18 @@ def main():
         print("\t".join(rows[-1]), f"{time.monotonic() - began:.0f} s", sep="\t", flush=True)
     build()
     if ONLY is None:
-        write_table(rows, time.monotonic() - start)
+        write_table(rows, time.monotonic() - start, commit)
 
 
-def write_table(rows, seconds):
+def source_commit():
     commit = subprocess.run(["git", "-C", str(SRC), "rev-parse", "--short", "HEAD"],
                             text=True, capture_output=True).stdout.strip()
     dirty = subprocess.run(["git", "-C", str(SRC), "status", "--porcelain", "--", ".",
                             ":!docs/fault-table.md"], text=True, capture_output=True).stdout
-    if dirty.strip():
-        commit += " with uncommitted changes"
+    return commit + (" with uncommitted changes" if dirty.strip() else "")
+
+
+def write_table(rows, seconds, commit):
     real = [r for r in rows if not r[4]]
     killed = sum(r[3].startswith("killed") for r in real)
     lines = [
