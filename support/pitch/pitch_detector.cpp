@@ -33,8 +33,10 @@ constexpr double kAttackSeconds = 0.01;
 // A note is found to be an octave higher than the one followed only in its first moments, where an
 // attack can mislead the period: later its partials have long been what they are.
 constexpr double kOctaveCheckSeconds = 0.5;
-// The partials' reading is taken once they give the first partial this well (cents).
-constexpr double kTrackedCents = 0.5;
+// The partials' reading is taken once they give the first partial this well (cents, a standard
+// error): already steadier than the period's, which in a low note or in noise strays by several
+// cents from one reading to the next.
+constexpr double kTrackedCents = 2.0;
 
 bool hum(double frequency) {
     return MainsHum::isHum(frequency);
