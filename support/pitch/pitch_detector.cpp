@@ -28,6 +28,10 @@ constexpr double kRecentHops = 6;
 constexpr double kSwell = 4;
 constexpr std::size_t kSwellHops = 40, kSwellingHops = 4;
 constexpr double kSwellSeconds = 0.5;
+// A note's own attack lets another note take its place only in its first moments, while the
+// period may still be misled (a twelfth or an octave off): once its partials give it, another
+// period needs a swell of its own. A bowed or beating note strays from its period now and then.
+constexpr double kOwnAttackSeconds = 0.15;
 // The partials are followed from this long after the note's start: past the pluck's own noise.
 constexpr double kAttackSeconds = 0.01;
 // A note is found to be an octave higher than the one followed only in its first moments, where an
@@ -46,6 +50,14 @@ bool hum(double frequency) {
 double vertexOffset(double before, double middle, double after) {
     const double curvature = before - 2 * middle + after;
     return curvature < 0 ? std::clamp(0.5 * (before - after) / curvature, -0.5, 0.5) : 0.0;
+}
+
+// One period two or three times the other: a note misread at a harmonic or below it.
+bool harmonicOf(double period, double other) {
+    for (double ratio : {2.0, 3.0, 0.5, 1 / 3.0})
+        if (std::abs(1200 * std::log2(period / (ratio * other))) <= kNewNoteCents)
+            return true;
+    return false;
 }
 
 int decimationFor(int rate) {
@@ -114,6 +126,9 @@ PitchReading PitchDetector::analyse() {
     if (now / kSwellingHops >= kSwell * before / double(hopPowers_.size() - kSwellingHops))
         lastSwell_ = written;
     const bool swelling = double(written - lastSwell_) <= kSwellSeconds * rate_;
+    const bool onlyItsOwnSwell =
+        double(lastSwell_) < double(noteStart_) + kOwnAttackSeconds * rate_ &&
+        double(written - noteStart_) >= kOwnAttackSeconds * rate_;
     if (notePeriod_ <= 0 && double(written - soundStart_) < kLeastSoundSeconds * rate_)
         return reading;
 
@@ -138,7 +153,8 @@ PitchReading PitchDetector::analyse() {
                             std::abs(1200 * std::log2(coarse / notePeriod_)) > kNewNoteCents);
     // No period, the mains', or another note's without a sound that swells: the note heard goes
     // on while its partials are heard, else nothing is.
-    if (otherNote && (coarse <= 0 || hum(rate_ / coarse) || !swelling))
+    if (otherNote && (coarse <= 0 || hum(rate_ / coarse) || !swelling ||
+                      (tracked_ && onlyItsOwnSwell && !harmonicOf(coarse, notePeriod_))))
         return goOn(reading);
     if (otherNote) {
         // A new note: its history starts at its pluck, where that is heard.

@@ -76,6 +76,12 @@ Samples pluckedString(const String& string) {
     const double pluckedAt = uniform(random, 0.08, 0.3); // of the string's length
     const double slope = uniform(random, 0.7, 1.3);
     const std::size_t start = std::size_t(onset * rate);
+    // Each sample's place on the partials' own time: their phases turn faster where they lie sharp.
+    Samples place(s.size() - std::min(start, s.size()));
+    for (std::size_t n = 0; n < place.size(); ++n)
+        place[n] = !string.cents ? double(n)
+                   : n ? place[n - 1] + std::exp2(string.cents(double(n - 1) / rate) / 1200)
+                       : 0.0;
     for (int h = 1;; ++h) {
         const double f = partialFrequency(string, h);
         if (f > std::min(8000.0, 0.45 * rate))
@@ -87,7 +93,7 @@ Samples pluckedString(const String& string) {
         const double w = 2 * M_PI * f / rate;
         for (std::size_t i = start; i < s.size(); ++i) {
             const double t = double(i - start) / rate;
-            s[i] += level * std::exp(-t / tau) * std::sin(w * double(i - start) + phase);
+            s[i] += level * std::exp(-t / tau) * std::sin(w * place[i - start] + phase);
         }
     }
     // The first half millisecond rises; the pluck's own noise lasts 4 ms.

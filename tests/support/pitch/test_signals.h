@@ -6,6 +6,7 @@
 // seed gives the same sound.
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace Signals {
@@ -19,6 +20,9 @@ struct String {
     double onset = -1; // seconds; below 0: a random moment in the first half second
     double seconds = 6;
     int rate = 48000;
+    // How far every partial lies from its own frequency, in cents, t seconds after the onset:
+    // a pluck's glide, a moment's stray. None: the partials hold their frequencies.
+    std::function<double(double t)> cents;
 };
 
 // The frequency of partial h of such a string.
