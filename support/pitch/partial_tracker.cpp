@@ -22,6 +22,12 @@ constexpr double kLawCents = 0.02;
 // Below this a spread means an exact signal, not a better one: no partial outweighs the rest
 // without end.
 constexpr double kLeastSpreadCents = 1e-6;
+// A plucked string's partials glide and jolt in its first moments (the pluck's thump, the
+// tension's swing), louder than ever after: weighed by their power, those phases would hold the
+// line for its whole span. They count fully while the note is young and nothing later can give
+// it, then fade out of the line between these ages of the note (seconds).
+constexpr double kAttackPhaseSeconds = 0.25;
+constexpr double kAttackFadeFrom = 0.3, kAttackFadeTo = 0.6;
 // A line needs this many phases.
 constexpr std::size_t kLeastPhases = 3;
 // The running means' length: whole periods of the note within this share of a whole number of
@@ -154,17 +160,26 @@ void PartialTracker::take(const SampleHistory& history, std::size_t end) {
     }
 }
 
-// A line through the partial's phases, each weighed by its power.
+// A line through the partial's phases, each weighed by its power (its attack's less and less as
+// the note settles).
 void PartialTracker::fit(Partial& p, std::size_t now) {
     p.frequency = 0;
     if (p.phases.size() < kLeastPhases)
         return;
+    const double age = double(now - clean_) / rate_;
+    const double attackShare =
+        std::clamp((kAttackFadeTo - age) / (kAttackFadeTo - kAttackFadeFrom), 0.0, 1.0);
+    const std::size_t attackEnd = clean_ + std::size_t(kAttackPhaseSeconds * rate_);
+    const auto weight = [&](const Phase& x) {
+        return x.time < attackEnd ? attackShare * x.power : x.power;
+    };
     double sw = 0, st = 0, sp = 0, sw2 = 0;
     for (const Phase& x : p.phases) {
-        sw += x.power;
-        sw2 += x.power * x.power;
-        st += x.power * -double(now - x.time);
-        sp += x.power * x.unwrapped;
+        const double w = weight(x);
+        sw += w;
+        sw2 += w * w;
+        st += w * -double(now - x.time);
+        sp += w * x.unwrapped;
     }
     if (!(sw > 0))
         return;
@@ -172,8 +187,8 @@ void PartialTracker::fit(Partial& p, std::size_t now) {
     double stt = 0, stp = 0;
     for (const Phase& x : p.phases) {
         const double t = -double(now - x.time) - tMean;
-        stt += x.power * t * t;
-        stp += x.power * t * (x.unwrapped - pMean);
+        stt += weight(x) * t * t;
+        stp += weight(x) * t * (x.unwrapped - pMean);
     }
     if (!(stt > 0))
         return;
@@ -182,7 +197,7 @@ void PartialTracker::fit(Partial& p, std::size_t now) {
     for (const Phase& x : p.phases) {
         const double t = -double(now - x.time) - tMean;
         const double r = x.unwrapped - pMean - slope * t;
-        residual += x.power * r * r;
+        residual += weight(x) * r * r;
     }
     // Phases a hop apart share most of their window: only as many count as fit side by side.
     const double spacing =

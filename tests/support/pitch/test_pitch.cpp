@@ -173,6 +173,11 @@ class TestPitch : public QObject {
                                 << heard;
         };
         const auto asIs = [](Signals::Samples&) {};
+        // A hard pluck: every partial 12 cents sharp at first, settling within a few tenths of a
+        // second. Its loud first moments no longer weigh once it has settled.
+        Signals::String plucked = string(82.41, 1e-4, 17);
+        plucked.cents = [](double t) { return 12 * std::exp(-t / 0.1); };
+        row("E2 gliding down 12 cents after a hard pluck", plucked, 0.3, 1, asIs, 0.8);
         // A bowed note wavers by 60 cents for a moment without a new attack: still the same note.
         Signals::String bowed = string(659.26, 0, 18);
         bowed.cents = [](double t) {
