@@ -52,6 +52,17 @@ double vertexOffset(double before, double middle, double after) {
     return curvature < 0 ? std::clamp(0.5 * (before - after) / curvature, -0.5, 0.5) : 0.0;
 }
 
+// Whole periods, at least 512 samples: over whole periods the harmonics, each fading at its own
+// pace, do not pull the match's peak away from the period.
+std::size_t frameOf(double period) {
+    return std::size_t(std::lround(std::ceil(512 / period) * period));
+}
+
+// The shortest history on which a period can be refined: a frame and a period before it.
+double refinableLength(double period) {
+    return double(frameOf(period)) + period + 3;
+}
+
 // One period two or three times the other: a note misread at a harmonic or below it.
 bool harmonicOf(double period, double other) {
     for (double ratio : {2.0, 3.0, 0.5, 1 / 3.0})
@@ -179,6 +190,17 @@ PitchReading PitchDetector::goOn(PitchReading reading) {
             return reading;
         }
     }
+    // A note its partials do not give yet goes on while its own history repeats, or is still too
+    // short to tell: in a low note's first periods the newest samples alone may miss it for a hop.
+    if (notePeriod_ > 0 && !tracked_) {
+        const std::size_t length = std::min(history_.available(), history_.written - noteStart_);
+        const double period = refinedPeriod(notePeriod_, length, false);
+        if (period > 0 || double(length) < refinableLength(notePeriod_)) {
+            if (period > 0)
+                notePeriod_ = finalPeriod(period, length, false);
+            return read(reading);
+        }
+    }
     endNote();
     return reading;
 }
@@ -210,9 +232,7 @@ PitchReading PitchDetector::read(PitchReading reading) {
 }
 
 double PitchDetector::refinedPeriod(double period, std::size_t available, bool exact) const {
-    // Whole periods, at least 512 samples: over whole periods the harmonics, each fading at its
-    // own pace, do not pull the peak away from the period.
-    const std::size_t frame = std::size_t(std::lround(std::ceil(512 / period) * period));
+    const std::size_t frame = frameOf(period);
     // How well the newest frame matches the frame lag samples before it, each about its mean.
     const auto match = [&](std::size_t lag) {
         double both = 0, newer = 0, older = 0, sumA = 0, sumB = 0;

@@ -255,6 +255,21 @@ class TestPitch : public QObject {
         QCOMPARE(named->seconds, 0.22);
     }
 
+    // A0, the lowest note: once named, named at every hop while it sounds, even where its first
+    // periods are too few for its own history to confirm it.
+    void aLowNoteOnceNamedStaysNamed() {
+        Signal signal(9600, 0.0f);
+        const Signal a0 = tone(27.5, 48000, 1.5);
+        signal.insert(signal.end(), a0.begin(), a0.end());
+        const std::vector<PitchReading> heard = readings(signal, 48000);
+        const auto named = std::find_if(heard.begin(), heard.end(),
+                                        [](const PitchReading& r) { return r.frequency > 0; });
+        QVERIFY(named != heard.end());
+        const auto lost = std::find_if(named, heard.begin() + 200,
+                                       [](const PitchReading& r) { return r.frequency <= 0; });
+        QVERIFY2(lost == heard.begin() + 200, qPrintable(QString::number(lost->seconds)));
+    }
+
     void notesAreNamedAtTheReference() {
         const Notes::Note a = Notes::nearestNote(440 * std::exp2(4.5 / 1200));
         QCOMPARE(a.name, u"A4"_s);
