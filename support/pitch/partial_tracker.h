@@ -1,10 +1,11 @@
 #pragma once
 // The first partial of a note, from all its partials. Each partial is followed by its phase: the
 // newest samples are turned down by the partial's expected frequency and weighted by a window of
-// three running means, each one period of the note long, whose zeros lie on every other partial
+// two running means, each whole periods of the note long, whose zeros lie on every other partial
 // of the note and on their neighbours. A partial's phase then turns at the rate by which its
 // frequency differs from the expected one, however its level fades and whatever the phases of the
-// others: a line through its phases over the note's history gives its frequency. The partials of
+// others: a line through its phases over the last second gives its frequency (the attack's
+// phases, loud and often gliding, fade out of it as the note settles). The partials of
 // a real string lie a little above the whole multiples of the first, more so the higher they are
 // (f_h = h f1 sqrt((1 + B h^2) / (1 + B))); the first partial's frequency is read from its own
 // line where it is heard well, and inferred from the others' by that law where it is weak.

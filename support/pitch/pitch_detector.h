@@ -9,8 +9,10 @@
 // harmonic's phase. That is the reading of a note's first moments. Once the note has lasted a
 // few periods past its attack, its partials are followed one by one (partial_tracker.h), and the
 // first partial's frequency they give is the reading: it holds whatever the partials' phases,
-// levels and decays, and the stretch of a real string's partials. A sound at the mains frequency
-// or a low multiple of it is hum, never a note.
+// levels and decays, and the stretch of a real string's partials. Another note is taken only
+// where the sound swells, and once a note is read from its partials, only with a swell after its
+// own attack: a bowed or beating note strays from its period now and then. A sound at the mains
+// frequency or a low multiple of it is hum, never a note.
 
 #include "support/pitch/coarse_period.h"
 #include "support/pitch/mains_hum.h"
