@@ -164,13 +164,13 @@ PitchReading PitchDetector::analyse() {
                             std::abs(1200 * std::log2(coarse / notePeriod_)) > kNewNoteCents);
     // No period, the mains', or another note's without a sound that swells: the note heard goes
     // on while its partials are heard, else nothing is.
-    if (otherNote && (coarse <= 0 || hum(rate_ / coarse) || !swelling ||
-                      (tracked_ && onlyItsOwnSwell && !harmonicOf(coarse, notePeriod_))))
+    if (otherNote &&
+        (coarse <= 0 || hum(rate_ / coarse) || !swelling ||
+         (tracked_ && onlyItsOwnSwell &&
+          (!harmonicOf(coarse, notePeriod_) || (coarse > notePeriod_ && humBelow(coarse))))))
         return goOn(reading);
     if (otherNote) {
-        // A new note: its history starts at its pluck, where that is heard.
-        const std::size_t window = std::min(available, std::size_t(coarse_.window()));
-        noteStart_ = std::max({written - window, soundStart_, lastRise_});
+        noteStart_ = newNoteStart();
         notePeriod_ = coarse;
         tracker_.stop();
         tracked_ = false;
@@ -180,6 +180,18 @@ PitchReading PitchDetector::analyse() {
     notePeriod_ = period > 0 ? finalPeriod(period, length, false) : coarse;
     reading.clarity = clarity;
     return read(reading);
+}
+
+std::size_t PitchDetector::newNoteStart() const {
+    const std::size_t window = std::min(history_.available(), std::size_t(coarse_.window()));
+    return std::max({history_.written - window, soundStart_, lastRise_});
+}
+
+bool PitchDetector::humBelow(double period) const {
+    PartialTracker trial(rate_, hop_);
+    trial.start(rate_ / period, newNoteStart() + std::size_t(kAttackSeconds * rate_), history_);
+    const PartialTracker::Estimate e = trial.update(history_);
+    return e.frequency > 0 && hum(e.frequency);
 }
 
 PitchReading PitchDetector::goOn(PitchReading reading) {

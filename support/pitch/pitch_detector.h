@@ -56,6 +56,12 @@ class PitchDetector {
     // No new note: the note heard goes on while its partials are heard.
     PitchReading goOn(PitchReading reading);
     void endNote();
+    // Where a note taken now begins: at its pluck, where that is heard.
+    std::size_t newNoteStart() const;
+    // A note misread at a harmonic is mended in its attack by the lower note its period repeats
+    // at; but with hum the note and the mains together may repeat there, and the lower note's
+    // partials then give the mains: the note heard stays.
+    bool humBelow(double period) const;
     // The period refined on the newest available samples of the note; exact: the period is
     // already known that well (the note goes on). 0 where the sound does not repeat.
     double refinedPeriod(double period, std::size_t available, bool exact) const;
