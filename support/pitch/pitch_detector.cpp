@@ -41,6 +41,10 @@ constexpr double kOctaveCheckSeconds = 0.5;
 // error): already steadier than the period's, which in a low note or in noise strays by several
 // cents from one reading to the next.
 constexpr double kTrackedCents = 2.0;
+// A microphone's or a converter's offset is no sound: the input is taken about its mean, followed
+// over this long (seconds), far below any note. Learnt from the first sample on: the silence
+// before a note stays silence, and the note's history starts at its pluck.
+constexpr double kOffsetSeconds = 1.0;
 
 bool hum(double frequency) {
     return MainsHum::isHum(frequency);
@@ -92,7 +96,13 @@ void PitchDetector::feed(const float* samples, std::size_t count,
         sum_ += samples[i];
         if (++summed_ < decimation_)
             continue;
-        history_.push(hum_.take(float(sum_ / decimation_)));
+        const double sample = sum_ / decimation_;
+        if (!offsetKnown_) {
+            offset_ = sample;
+            offsetKnown_ = true;
+        }
+        offset_ += (sample - offset_) / (kOffsetSeconds * rate_);
+        history_.push(hum_.take(float(sample - offset_)));
         sum_ = 0;
         summed_ = 0;
         if (++sinceHop_ == std::size_t(hop_)) {

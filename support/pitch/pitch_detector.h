@@ -76,6 +76,8 @@ class PitchDetector {
     int decimation_;
     double sum_ = 0;
     int summed_ = 0;
+    double offset_ = 0; // the input's mean, taken away from every sample
+    bool offsetKnown_ = false;
     int rate_; // of the analysis
     int hop_;
     int maxLag_;              // the period of the lowest note
