@@ -553,7 +553,7 @@ void conditions(const QString& work, const QString& font) {
                                  missingHere);
                 steadyOf[{int(c), d}][n.name] = steady(r, n.onset + 0.3, n.onset + 2);
                 if (g_detail)
-                    std::fprintf(stderr, "%s | %s | %s | nominal %.3f steady %.4f\n", qPrintable(d),
+                    std::fprintf(stderr, "%s | %s | %s | nominal %.3f steady %.7f\n", qPrintable(d),
                                  qPrintable(all[c].name), qPrintable(n.name), n.nominal,
                                  steadyOf[{int(c), d}][n.name]);
             }
