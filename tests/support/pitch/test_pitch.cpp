@@ -203,6 +203,12 @@ class TestPitch : public QObject {
         row("D3 over 50 Hz hum 14 dB below, begun with it", d3, 2, 0.9, [&](Signals::Samples& x) {
             Signals::addHum(x, 48000, 50, Signals::below(d3Level, 14));
         });
+        // A slow rumble (wind, a knocked stand) is too slow for a note and too quick to be taken
+        // away as an offset: over one window it stands off zero.
+        row("A2 over a rumble of half a hertz", a2, 0.2, 1, [](Signals::Samples& x) {
+            for (std::size_t i = 0; i < x.size(); ++i)
+                x[i] = 0.5 * x[i] + 0.1 * std::sin(M_PI * double(i) / 48000);
+        });
         row("A2 in pink noise 10 dB below", a2, 10, 0.9,
             [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });
         // Low in noise, the period strays by cents from one reading to the next: the partials give
