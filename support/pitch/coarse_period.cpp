@@ -80,8 +80,9 @@ double CoarsePeriod::find(const SampleHistory& history, const Note& note, double
     const int maxLag = std::min(maxLag_, n / 2);
     if (maxLag <= minLag_ + 2)
         return 0;
-    // The newest n samples, oldest first, their mean taken away (a fading string, or a
-    // microphone, may stand off zero), zero-padded: their autocorrelation through the FFT.
+    // The newest n samples, oldest first, their mean taken away (a fading string, a slow rumble
+    // or the lowest part of a noise stands off zero over a window, though the input's own offset
+    // is already gone), zero-padded: their autocorrelation through the FFT.
     std::fill(fft_->time.begin(), fft_->time.end(), 0.0f);
     double mean = 0;
     for (int i = 0; i < n; ++i)

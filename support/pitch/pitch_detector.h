@@ -2,16 +2,17 @@
 // Hearing the pitch of a string: a stream of mono samples in, one reading per hop of 5 ms out.
 // The reading is the frequency of the string's first partial, its fundamental.
 //
-// Each hop the latest samples, two periods of the lowest note asked for, give the period
-// coarsely (coarse_period.h). The period is then refined on the note's own history: the lag near
-// a multiple of it at which the signal best matches itself, found at two, four, eight ...
-// periods back as far as the note has lasted, each step narrowing the next; and last on a
-// harmonic's phase. That is the reading of a note's first moments. Once the note has lasted a
-// few periods past its attack, its partials are followed one by one (partial_tracker.h), and the
-// first partial's frequency they give is the reading: it holds whatever the partials' phases,
-// levels and decays, and the stretch of a real string's partials. Another note is taken only
-// where the sound swells, and once a note is read from its partials, only with a swell after its
-// own attack: a bowed or beating note strays from its period now and then. A sound at the mains
+// The input is first taken about its mean (an offset is no sound), and the mains hum that is
+// known is taken away. Each hop the latest samples, two periods of the lowest note asked for,
+// give the period coarsely (coarse_period.h). The period is then refined on the note's own
+// history: the lag near a multiple of it at which the signal best matches itself, found at two,
+// four, eight ... periods back as far as the note has lasted, each step narrowing the next; and
+// last on a harmonic's phase. That is the reading of a note's first moments. Once the note has
+// lasted a few periods past its attack, its partials are followed one by one (partial_tracker.h),
+// and the first partial's frequency they give is the reading: it holds whatever the partials'
+// phases, levels and decays, and the stretch of a real string's partials. Another note is taken
+// only where the sound swells, and once a note is read from its partials, only with a swell after
+// its own attack: a bowed or beating note strays from its period now and then. A sound at the mains
 // frequency or a low multiple of it is hum, never a note.
 
 #include "support/pitch/coarse_period.h"
