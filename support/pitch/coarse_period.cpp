@@ -80,17 +80,24 @@ double CoarsePeriod::find(const SampleHistory& history, const Note& note, double
     const int maxLag = std::min(maxLag_, n / 2);
     if (maxLag <= minLag_ + 2)
         return 0;
-    // The newest n samples, oldest first, their mean taken away (a fading string, a slow rumble
-    // or the lowest part of a noise stands off zero over a window, though the input's own offset
-    // is already gone), zero-padded: their autocorrelation through the FFT.
+    // The newest n samples, oldest first, less the straight line that best fits them, zero-padded:
+    // their autocorrelation through the FFT. A fading string, a slow rumble or the lowest part of
+    // a noise stands off zero and leans over a window, though the input's own offset is already
+    // gone; and a lean matches itself at every lag, so a rumble louder than a fading note would
+    // hide the note's period.
     std::fill(fft_->time.begin(), fft_->time.end(), 0.0f);
-    double mean = 0;
-    for (int i = 0; i < n; ++i)
-        mean += history.at(std::size_t(i));
+    double mean = 0, tilt = 0;
+    const double middle = 0.5 * (n - 1);
+    for (int i = 0; i < n; ++i) {
+        const double x = history.at(std::size_t(n - 1 - i));
+        mean += x;
+        tilt += (i - middle) * x;
+    }
     mean /= n;
+    tilt /= double(n) * (double(n) * n - 1) / 12;
     double power = 0;
     for (int i = 0; i < n; ++i) {
-        const float x = float(history.at(std::size_t(n - 1 - i)) - mean);
+        const float x = float(history.at(std::size_t(n - 1 - i)) - mean - tilt * (i - middle));
         fft_->time[std::size_t(i)] = fft_->frame[std::size_t(i)] = x;
         power += double(x) * x;
     }

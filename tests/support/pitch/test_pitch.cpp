@@ -204,10 +204,12 @@ class TestPitch : public QObject {
             Signals::addHum(x, 48000, 50, Signals::below(d3Level, 14));
         });
         // A slow rumble (wind, a knocked stand) is too slow for a note and too quick to be taken
-        // away as an offset: over one window it stands off zero.
+        // away as an offset: over one window it stands off zero and leans, and as the note fades
+        // it is the louder.
         row("A2 over a rumble of half a hertz", a2, 0.2, 1, [](Signals::Samples& x) {
-            for (std::size_t i = 0; i < x.size(); ++i)
-                x[i] = 0.5 * x[i] + 0.1 * std::sin(M_PI * double(i) / 48000);
+            for (double& v : x)
+                v *= 0.5;
+            Signals::addRumble(x, 48000, 0.5, 0.2);
         });
         row("A2 in pink noise 10 dB below", a2, 10, 0.9,
             [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });

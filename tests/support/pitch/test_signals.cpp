@@ -226,6 +226,11 @@ void addOffset(Samples& s, double offset) {
         x += offset;
 }
 
+void addRumble(Samples& s, int rate, double hz, double level) {
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] += level * M_SQRT2 * std::sin(2 * M_PI * hz * double(i) / rate);
+}
+
 std::vector<float> toFloat(const Samples& s) {
     return std::vector<float>(s.begin(), s.end());
 }

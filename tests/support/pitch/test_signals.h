@@ -54,6 +54,8 @@ void highPass(Samples& s, int rate, double cutoff);
 // Driven into clipping: amplified by gain, then cut at full scale.
 void clip(Samples& s, double gain);
 void addOffset(Samples& s, double offset);
+// A slow rumble (wind on the microphone, a knocked stand): a sine far below any note.
+void addRumble(Samples& s, int rate, double hz, double level);
 
 std::vector<float> toFloat(const Samples& s);
 
