@@ -280,6 +280,8 @@ PartialTracker::Estimate PartialTracker::combine() const {
         return p.frequency > 0 && p.spread <= kUsableCents &&
                p.power >= kLeastPowerShare * strongest;
     };
+    for (std::size_t i = 0; i < partials_.size() && i < e.power.size(); ++i)
+        e.power[i] = partials_[i].power;
     int even = 0, odd = 0;
     double loudestOdd = 0, loudestEven = 0;
     for (std::size_t i = 1; i < partials_.size(); ++i) {
@@ -303,4 +305,11 @@ PartialTracker::Estimate PartialTracker::combine() const {
     if (std::abs(1200 * std::log2(e.frequency / frequency_)) > 50)
         return {}; // not the note it followed
     return e;
+}
+
+bool PartialTracker::Estimate::heardBesidesMultiplesOf(int ratio) const {
+    double own = 0, shared = 0;
+    for (int h = 1; h <= kPartials; ++h)
+        (h % ratio ? own : shared) = std::max(h % ratio ? own : shared, power[std::size_t(h - 1)]);
+    return own >= kRoomShare * shared;
 }

@@ -12,6 +12,7 @@
 
 #include "support/pitch/sample_history.h"
 
+#include <array>
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -29,6 +30,12 @@ class PartialTracker {
         // The odd partials not heard (the first not clearly) while even ones are: the note is an
         // octave higher than the one followed (its second partial was taken for its first).
         bool octaveHigher = false;
+        std::array<double, kPartials> power{}; // each partial's latest level, squared
+
+        // Some partial that is no multiple of ratio is heard above the room, against the loudest
+        // that is: a note ratio times lower than the one followed sounds, not only its partials
+        // that the note followed shares (which noise or a reading's stray may put a note under).
+        bool heardBesidesMultiplesOf(int ratio) const;
     };
 
     // Phases are taken a hop apart.

@@ -177,7 +177,7 @@ PitchReading PitchDetector::analyse() {
     if (otherNote &&
         (coarse <= 0 || hum(rate_ / coarse) || !swelling ||
          (tracked_ && onlyItsOwnSwell &&
-          (!harmonicOf(coarse, notePeriod_) || (coarse > notePeriod_ && humBelow(coarse))))))
+          (!harmonicOf(coarse, notePeriod_) || (coarse > notePeriod_ && !lowerNoteHeard(coarse))))))
         return goOn(reading);
     if (otherNote) {
         noteStart_ = newNoteStart();
@@ -197,11 +197,12 @@ std::size_t PitchDetector::newNoteStart() const {
     return std::max({history_.written - window, soundStart_, lastRise_});
 }
 
-bool PitchDetector::humBelow(double period) const {
+bool PitchDetector::lowerNoteHeard(double period) const {
     PartialTracker trial(rate_, hop_);
     trial.start(rate_ / period, newNoteStart() + std::size_t(kAttackSeconds * rate_), history_);
     const PartialTracker::Estimate e = trial.update(history_);
-    return e.frequency > 0 && hum(e.frequency);
+    return e.frequency > 0 && !hum(e.frequency) &&
+           e.heardBesidesMultiplesOf(int(std::lround(period / notePeriod_)));
 }
 
 PitchReading PitchDetector::goOn(PitchReading reading) {

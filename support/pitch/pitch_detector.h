@@ -60,9 +60,11 @@ class PitchDetector {
     // Where a note taken now begins: at its pluck, where that is heard.
     std::size_t newNoteStart() const;
     // A note misread at a harmonic is mended in its attack by the lower note its period repeats
-    // at; but with hum the note and the mains together may repeat there, and the lower note's
-    // partials then give the mains: the note heard stays.
-    bool humBelow(double period) const;
+    // at, where that note is heard: its partials give it, not the mains (with hum the note and
+    // the mains together may repeat there), and it sounds partials of its own besides the note's
+    // (noise may make the note's partials alone repeat there for a moment). Else the note heard
+    // stays.
+    bool lowerNoteHeard(double period) const;
     // The period refined on the newest available samples of the note; exact: the period is
     // already known that well (the note goes on). 0 where the sound does not repeat.
     double refinedPeriod(double period, std::size_t available, bool exact) const;

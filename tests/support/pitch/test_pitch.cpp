@@ -196,7 +196,7 @@ class TestPitch : public QObject {
         // Hum that begins with the note is not yet learnt in its first second: the note and the
         // mains together repeat at three times the period of this D3, whose partials there are
         // the mains'. The note stays. Judged while it is louder than the hum.
-        Signals::String d3 = string(146.83, 0, 7);
+        Signals::String d3 = string(146.83, 0, 9);
         d3.seconds = 1.5;
         const double d3Level =
             Signals::noteLevel(Signals::pluckedString(d3), 48000, Signals::onsetOf(d3));
@@ -213,6 +213,13 @@ class TestPitch : public QObject {
         });
         row("A2 in pink noise 10 dB below", a2, 10, 0.9,
             [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });
+        // Half a second in, loud noise makes this G3's partials repeat for a moment at three times
+        // its period, as a lower note's would; but that note sounds no partials of its own.
+        const Signals::String g3 = string(196, 1e-4, 7);
+        row("G3 in pink noise 5 dB below", g3, 5, 0.95, [&](Signals::Samples& x) {
+            Signals::addPinkNoise(
+                x, Signals::below(Signals::noteLevel(x, 48000, Signals::onsetOf(g3)), 5), 8);
+        });
         // Low in noise, the period strays by cents from one reading to the next: the partials give
         // the reading as soon as they give it better.
         const Signals::String a1 = string(55, 1e-4, 21);
