@@ -468,6 +468,10 @@ void conditions(const QString& work, const QString& font) {
          [](Samples& s, int, double, unsigned) { Signals::clip(s, 4 / 0.7); }},
         {u"an offset of 0.2"_s, kRate,
          [](Samples& s, int, double, unsigned) { Signals::addOffset(s, 0.2); }},
+        {u"a rumble of 1 Hz, 6 dB below the note"_s, kRate,
+         [](Samples& s, int rate, double onset, unsigned) {
+             Signals::addRumble(s, rate, 1, Signals::below(Signals::noteLevel(s, rate, onset), 6));
+         }},
     };
     // PITCH_BENCH_CONDITIONS="1,2": those conditions alone beside the clean one, to try a change.
     if (qEnvironmentVariableIsSet("PITCH_BENCH_CONDITIONS")) {
