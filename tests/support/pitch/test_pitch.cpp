@@ -25,7 +25,8 @@ using Signal = std::vector<float>;
 
 // Harmonics 1 to 12 at 1/h, partial h with the weight given (all 1 by default), each fading
 // faster the higher it is, after a 3 ms attack.
-Signal tone(double f, int rate, double seconds, std::vector<double> weights = {}) {
+Signal tone(double f, int rate, double seconds, std::vector<double> weights = {},
+            double phase = 0) {
     weights.resize(12, 1.0);
     Signal s(std::size_t(seconds * rate));
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -33,7 +34,7 @@ Signal tone(double f, int rate, double seconds, std::vector<double> weights = {}
         double v = 0;
         for (int h = 1; h <= 12 && h * f < rate / 2.0; ++h)
             v += weights[std::size_t(h - 1)] / h * std::exp(-t * (0.5 + 0.4 * h)) *
-                 std::sin(2 * M_PI * h * f * t);
+                 std::sin(2 * M_PI * h * f * t + h * phase);
         s[i] = float(0.3 * std::min(1.0, t / 0.003) * v);
     }
     return s;
@@ -290,7 +291,8 @@ class TestPitch : public QObject {
     // periods are too few for its own history to confirm it.
     void aLowNoteOnceNamedStaysNamed() {
         Signal signal(9600, 0.0f);
-        const Signal a0 = tone(27.5, 48000, 1.5);
+        // Begun a radian into its period, the window misses it for a hop in its first periods.
+        const Signal a0 = tone(27.5, 48000, 1.5, {}, 1);
         signal.insert(signal.end(), a0.begin(), a0.end());
         const std::vector<PitchReading> heard = readings(signal, 48000);
         const auto named = std::find_if(heard.begin(), heard.end(),
