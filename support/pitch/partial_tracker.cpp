@@ -309,7 +309,9 @@ PartialTracker::Estimate PartialTracker::combine() const {
 
 bool PartialTracker::Estimate::heardBesidesMultiplesOf(int ratio) const {
     double own = 0, shared = 0;
-    for (int h = 1; h <= kPartials; ++h)
-        (h % ratio ? own : shared) = std::max(h % ratio ? own : shared, power[std::size_t(h - 1)]);
+    for (int h = 1; h <= kPartials; ++h) {
+        double& loudest = h % ratio ? own : shared;
+        loudest = std::max(loudest, power[std::size_t(h - 1)]);
+    }
     return own >= kRoomShare * shared;
 }
