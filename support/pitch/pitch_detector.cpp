@@ -256,28 +256,33 @@ PitchReading PitchDetector::read(PitchReading reading) {
 
 double PitchDetector::refinedPeriod(double period, std::size_t available, bool exact) const {
     const std::size_t frame = frameOf(period);
+    if (available < frame)
+        return 0;
+    // The newest frame, and its sum and power about its mean, are the same at every lag.
+    std::vector<double> newest(frame);
+    double power = 0, sumA = 0;
+    for (std::size_t i = 0; i < frame; ++i) {
+        newest[i] = at(i);
+        power += newest[i] * newest[i];
+        sumA += newest[i];
+    }
+    if (power / double(frame) < kQuietestPower)
+        return 0;
+    const double count = double(frame);
+    const double newer = power - sumA * sumA / count;
     // How well the newest frame matches the frame lag samples before it, each about its mean.
     const auto match = [&](std::size_t lag) {
-        double both = 0, newer = 0, older = 0, sumA = 0, sumB = 0;
+        double both = 0, older = 0, sumB = 0;
         for (std::size_t i = 0; i < frame; ++i) {
-            const double a = at(i), b = at(i + lag);
-            both += a * b;
-            newer += a * a;
+            const double b = at(i + lag);
+            both += newest[i] * b;
             older += b * b;
-            sumA += a;
             sumB += b;
         }
-        const double count = double(frame);
         both -= sumA * sumB / count;
-        newer -= sumA * sumA / count;
         older -= sumB * sumB / count;
         return newer > 0 && older > 0 ? both / std::sqrt(newer * older) : 0.0;
     };
-    double power = 0;
-    for (std::size_t i = 0; i < frame && i < available; ++i)
-        power += double(at(i)) * at(i);
-    if (available < frame || power / double(frame) < kQuietestPower)
-        return 0;
     // From the period itself, to as many periods back as the note has lasted: each step
     // doubles the lag, and each lag found to a fraction of a sample narrows the next search.
     const std::size_t reach = std::min(available - frame, longestLag_);
