@@ -280,8 +280,10 @@ PartialTracker::Estimate PartialTracker::combine() const {
         return p.frequency > 0 && p.spread <= kUsableCents &&
                p.power >= kLeastPowerShare * strongest;
     };
-    for (std::size_t i = 0; i < partials_.size() && i < e.power.size(); ++i)
+    for (std::size_t i = 0; i < partials_.size() && i < e.power.size(); ++i) {
         e.power[i] = partials_[i].power;
+        e.clear[i] = clear(partials_[i]);
+    }
     int even = 0, odd = 0;
     double loudestOdd = 0, loudestEven = 0;
     for (std::size_t i = 1; i < partials_.size(); ++i) {
@@ -309,9 +311,16 @@ PartialTracker::Estimate PartialTracker::combine() const {
 
 bool PartialTracker::Estimate::heardBesidesMultiplesOf(int ratio) const {
     double own = 0, shared = 0;
+    int ownPartials = 0, ownClear = 0;
     for (int h = 1; h <= kPartials; ++h) {
+        const std::size_t i = std::size_t(h - 1);
         double& loudest = h % ratio ? own : shared;
-        loudest = std::max(loudest, power[std::size_t(h - 1)]);
+        loudest = std::max(loudest, power[i]);
+        if (h % ratio) {
+            ++ownPartials;
+            ownClear += clear[i];
+        }
     }
-    return own >= kRoomShare * shared;
+    // Noise may lay one partial's phases on a line for a while, not most of them.
+    return own >= kRoomShare * shared || 2 * ownClear > ownPartials;
 }

@@ -31,10 +31,12 @@ class PartialTracker {
         // octave higher than the one followed (its second partial was taken for its first).
         bool octaveHigher = false;
         std::array<double, kPartials> power{}; // each partial's latest level, squared
+        std::array<bool, kPartials> clear{};   // each partial's line fits its phases
 
-        // Some partial that is no multiple of ratio is heard above the room, against the loudest
-        // that is: a note ratio times lower than the one followed sounds, not only its partials
-        // that the note followed shares (which noise or a reading's stray may put a note under).
+        // A note ratio times lower than the one followed sounds, not only its partials that the
+        // note followed shares (which noise or a reading's stray may put a note under): some
+        // partial that is no multiple of ratio is heard above the room, against the loudest that
+        // is, or most of those partials, however weak, hold their own frequencies.
         bool heardBesidesMultiplesOf(int ratio) const;
     };
 

@@ -61,9 +61,9 @@ class PitchDetector {
     std::size_t newNoteStart() const;
     // A note misread at a harmonic is mended in its attack by the lower note its period repeats
     // at, where that note is heard: its partials give it, not the mains (with hum the note and
-    // the mains together may repeat there), and it sounds partials of its own besides the note's
-    // (noise may make the note's partials alone repeat there for a moment). Else the note heard
-    // stays.
+    // the mains together may repeat there), and it sounds partials of its own besides the note's,
+    // loud or steady (noise may make the note's partials alone repeat there for a moment). Else
+    // the note heard stays.
     bool lowerNoteHeard(double period) const;
     // The period refined on the newest available samples of the note; exact: the period is
     // already known that well (the note goes on). 0 where the sound does not repeat.

@@ -214,13 +214,26 @@ class TestPitch : public QObject {
         });
         row("A2 in pink noise 10 dB below", a2, 10, 0.9,
             [&](Signals::Samples& x) { Signals::addPinkNoise(x, Signals::below(level, 10), 15); });
-        // Half a second in, loud noise makes this G3's partials repeat for a moment at three times
-        // its period, as a lower note's would; but that note sounds no partials of its own.
-        const Signals::String g3 = string(196, 1e-4, 7);
-        row("G3 in pink noise 5 dB below", g3, 5, 0.95, [&](Signals::Samples& x) {
+        // A second in, loud noise makes this D3's partials repeat for a moment at twice its
+        // period, as a lower note's would, and may lay the phases of one partial of that note on a
+        // line; but that note sounds no partials of its own, loud or steady.
+        const Signals::String d3Noise = string(147, 1e-4, 30);
+        row("D3 in pink noise 5 dB below", d3Noise, 5, 0.95, [&](Signals::Samples& x) {
             Signals::addPinkNoise(
-                x, Signals::below(Signals::noteLevel(x, 48000, Signals::onsetOf(g3)), 5), 8);
+                x, Signals::below(Signals::noteLevel(x, 48000, Signals::onsetOf(d3Noise)), 5), 30);
         });
+        // An A2 whose odd partials are a fifth as loud as its even ones is read an octave high in
+        // its attack; those partials are weak, but hold their own frequencies, so it is mended.
+        Signals::String octave = string(220, 0, 10), a2Odd = string(110, 0, 110);
+        octave.onset = a2Odd.onset = 0.3;
+        row(
+            "A2 whose odd partials are 14 dB down", a2Odd, 0.2, 1,
+            [&](Signals::Samples& x) {
+                const Signals::Samples even = Signals::pluckedString(octave);
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    x[i] = 0.2 * x[i] + even[i];
+            },
+            0.3);
         // Low in noise, the period strays by cents from one reading to the next: the partials give
         // the reading as soon as they give it better.
         const Signals::String a1 = string(55, 1e-4, 21);
