@@ -280,19 +280,18 @@ PartialTracker::Estimate PartialTracker::combine() const {
         return p.frequency > 0 && p.spread <= kUsableCents &&
                p.power >= kLeastPowerShare * strongest;
     };
-    for (std::size_t i = 0; i < partials_.size() && i < e.power.size(); ++i) {
+    for (std::size_t i = 0; i < partials_.size(); ++i) {
         e.power[i] = partials_[i].power;
         e.clear[i] = clear(partials_[i]);
     }
     int even = 0, odd = 0;
     double loudestOdd = 0, loudestEven = 0;
     for (std::size_t i = 1; i < partials_.size(); ++i) {
-        const Partial& p = partials_[i];
-        (i % 2 == 1 ? even : odd) += clear(p);
+        (i % 2 == 1 ? even : odd) += e.clear[i];
         (i % 2 == 0 ? loudestOdd : loudestEven) =
-            std::max(i % 2 == 0 ? loudestOdd : loudestEven, p.power);
+            std::max(i % 2 == 0 ? loudestOdd : loudestEven, e.power[i]);
     }
-    e.octaveHigher = even >= 2 && odd == 0 && !clear(partials_.front()) &&
+    e.octaveHigher = even >= 2 && odd == 0 && !e.clear.front() &&
                      partials_.front().power < loudestEven && loudestOdd < kRoomShare * loudestEven;
     if (first) {
         const double wFirst = 1 / (first->spread * first->spread);
